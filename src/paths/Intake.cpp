@@ -1,0 +1,73 @@
+#include "paths/Intake.h"
+
+#include <cstdlib>
+
+#include "paths/Text.h"
+#include "platform/PlatformServices.h"
+
+namespace tarnivo {
+namespace {
+
+std::string TrimSpaces(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string SourceFromCommandLine(const std::string& command_line) {
+  if (!command_line.empty() && command_line.front() == '"') {
+    const std::size_t close = command_line.find('"', 1);
+    return command_line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  }
+  return command_line.substr(0, command_line.find(' '));
+}
+
+std::string ToCase(const std::string& name) {
+  const std::string trimmed = TrimSpaces(name);
+  if (trimmed != ToLower(trimmed) && trimmed != ToUpper(trimmed)) return trimmed;
+  std::u32string chars = Decode(trimmed);
+  for (std::size_t i = 0; i < chars.size(); ++i) {
+    chars[i] = i == 0 ? UpperChar(chars[i]) : LowerChar(chars[i]);
+  }
+  return Encode(chars);
+}
+
+void FileFout(PlatformServices& platform) {
+  try {
+    platform.ShowMessage("File not found !!", MessageBoxStyle::OkExclamation);
+  } catch (const PlatformError&) {
+    // The program ends all the same.
+  }
+  platform.Terminate();
+  std::abort();  // not reached: Terminate does not return
+}
+
+std::string InitDir(PlatformServices& platform, const std::string& path) {
+  try {
+    platform.ChangeDrive(Left(path, 2));
+    platform.ChangeDirectory(ToUpper(Left(path, 3)));
+    if (CharCount(path) == 3) FileFout(platform);
+
+    // Every component, the file name included, is now followed by a backslash.
+    std::string rest = Mid(path, 4) + "\\";
+    std::string stored;
+    for (;;) {
+      const std::size_t p = rest.find('\\');
+      stored = platform.DirectoryLookup(rest.substr(0, p), kLookupAll);
+      if (stored.empty()) throw PlatformError("not found: " + rest.substr(0, p));
+      rest = rest.substr(p + 1);
+      if (rest.find('\\') == std::string::npos) break;
+      platform.ChangeDirectory(ToCase(stored));
+    }
+
+    const std::string cur = platform.CurrentDirectory();
+    const char* separator = CharCount(cur) == 3 ? "" : "\\";
+    return cur + separator + ToCase(stored);
+  } catch (const PlatformError&) {
+    FileFout(platform);
+  }
+}
+
+}  // namespace tarnivo

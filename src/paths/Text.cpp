@@ -1,0 +1,138 @@
+#include "paths/Text.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace tarnivo {
+namespace {
+
+struct CasePair {
+  char32_t from;
+  char32_t to;
+};
+
+#include "paths/CaseTables.inc"
+
+template <std::size_t N>
+char32_t Lookup(const CasePair (&table)[N], char32_t c) {
+  if (c > 0xFFFF) return c;
+  const auto it = std::lower_bound(std::begin(table), std::end(table), c,
+                                   [](const CasePair& p, char32_t v) { return p.from < v; });
+  return (it != std::end(table) && it->from == c) ? it->to : c;
+}
+
+constexpr char32_t kEscapeBase = 0xDC00;  // U+DC80..U+DCFF carry stray bytes 0x80..0xFF
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::u32string Decode(const std::string& text) {
+  std::u32string out;
+  out.reserve(text.size());
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = s[i];
+    std::size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b < 0x80) {
+      len = 1;
+      cp = b;
+    } else if ((b & 0xE0) == 0xC0) {
+      len = 2;
+      cp = b & 0x1F;
+      min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+      len = 3;
+      cp = b & 0x0F;
+      min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+      len = 4;
+      cp = b & 0x07;
+      min = 0x10000;
+    }
+    bool ok = len != 0 && i + len <= n;
+    for (std::size_t k = 1; ok && k < len; ++k) {
+      ok = IsContinuation(s[i + k]);
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    if (ok) {
+      out.push_back(cp);
+      i += len;
+    } else {
+      out.push_back(kEscapeBase + b);
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string Encode(const std::u32string& chars) {
+  std::string out;
+  out.reserve(chars.size());
+  for (const char32_t c : chars) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+      out.push_back(static_cast<char>(c - kEscapeBase));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::size_t CharCount(const std::string& text) { return Decode(text).size(); }
+
+std::string Mid(const std::string& text, std::size_t start, std::size_t count) {
+  const std::u32string chars = Decode(text);
+  if (start == 0 || start > chars.size()) return {};
+  return Encode(chars.substr(start - 1, count));
+}
+
+std::string Left(const std::string& text, std::size_t count) {
+  return Encode(Decode(text).substr(0, count));
+}
+
+char32_t UpperChar(char32_t c) { return Lookup(kUpperPairs, c); }
+char32_t LowerChar(char32_t c) { return Lookup(kLowerPairs, c); }
+char32_t FoldChar(char32_t c) { return Lookup(kFoldPairs, c); }
+
+std::string ToUpper(const std::string& text) {
+  std::u32string chars = Decode(text);
+  for (char32_t& c : chars) c = UpperChar(c);
+  return Encode(chars);
+}
+
+std::string ToLower(const std::string& text) {
+  std::u32string chars = Decode(text);
+  for (char32_t& c : chars) c = LowerChar(c);
+  return Encode(chars);
+}
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+  const std::u32string x = Decode(a);
+  const std::u32string y = Decode(b);
+  if (x.size() != y.size()) return false;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (FoldChar(x[i]) != FoldChar(y[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace tarnivo

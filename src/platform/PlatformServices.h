@@ -1,0 +1,132 @@
+// The operations that Tarnivo's logic needs of the platform it runs on.
+//
+// Paths are UTF-8 text in drive form: backslash separators, a drive root is the
+// three characters letter, colon, backslash ("C:\"), a network folder begins
+// with two backslashes ("\\server\share\dir"). Every operation that takes a
+// name or a path matches directory entries without regard to letter case and
+// accepts an 8.3 short alias in place of a long name. Each platform layer
+// (posix/, win32/) translates this form to its operating system.
+//
+// Every operation either succeeds or throws PlatformError. The logic catches
+// PlatformError at each handler's one failure handler; nothing else is thrown
+// for an ordinary failure.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tarnivo {
+
+// A platform operation failed. The text is for developers only: the user
+// never sees it, since each handler shows its own fixed message.
+class PlatformError : public std::runtime_error {
+ public:
+  explicit PlatformError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// A button set plus an icon; the values are the platform's message-box codes.
+enum class MessageBoxStyle : int {
+  OkExclamation = 48,     // OK, exclamation icon
+  YesNoInformation = 68,  // Yes and No, information icon
+  RetryCancelStop = 21,   // Retry and Cancel, stop icon
+};
+
+// The button that closed a message box.
+enum class MessageBoxResult : int { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
+
+// Attribute masks of DirectoryLookup.
+inline constexpr int kLookupFiles = 0;  // files that are neither hidden, system nor folders
+inline constexpr int kLookupAll = 63;   // every entry, folders included
+
+// Help commands of ShowHelp.
+inline constexpr int kHelpContents = 3;
+
+// The native window that owns a message box or the help viewer; 0 for none.
+using WindowHandle = std::uintptr_t;
+
+// One entry of the drive list: the upper-case letter and the label shown
+// beside it ("c: [label]").
+struct DriveInfo {
+  char letter = 'C';
+  std::string label;
+};
+
+class PlatformServices {
+ public:
+  virtual ~PlatformServices() = default;
+
+  // The text the program was started with, without its own name and without
+  // the blanks after it. A path holding a space comes in double quotes.
+  virtual std::string CommandLine() = 0;
+
+  // Makes a drive current. Only the first character counts, in either case:
+  // "d:" => D: current. Throws when it is not the letter of a ready drive.
+  virtual void ChangeDrive(const std::string& drive) = 0;
+
+  // Makes `path` (absolute, or relative to the working directory) the working
+  // directory of its drive. Throws when it does not exist.
+  virtual void ChangeDirectory(const std::string& path) = 0;
+
+  // The working directory of the current drive, composed of the names through
+  // which it was entered ("C:\MYDOCU~1" stays so); a root keeps its backslash.
+  virtual std::string CurrentDirectory() = 0;
+
+  // The stored name of the first entry, in the folder's own order, that
+  // matches the last component of `name` (looked up in the working directory
+  // when `name` holds no folder); '*' and '?' there match as patterns.
+  // Returns "" when nothing matches. Throws when the drive is not ready or the
+  // name is malformed. `attributes`: kLookupFiles or kLookupAll.
+  //   DirectoryLookup("MYDOCU~1", kLookupAll) => "My Documents"
+  virtual std::string DirectoryLookup(const std::string& name, int attributes) = 0;
+
+  // Copies a file, replacing an ordinary file at the destination. Throws when
+  // the source cannot be read or the destination cannot be written.
+  virtual void CopyFile(const std::string& source, const std::string& destination) = 0;
+
+  // Removes a file. Throws when it is missing, read-only or in use.
+  virtual void DeleteFile(const std::string& path) = 0;
+
+  // Moves a file within one drive in one step. Throws when the destination
+  // exists or the file cannot be moved.
+  virtual void RenameFile(const std::string& source, const std::string& destination) = 0;
+
+  // A modal box titled like the dialog. A carriage return (13) breaks a line.
+  virtual MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) = 0;
+
+  // Opens the help viewer on `file` (named without a folder).
+  virtual void ShowHelp(WindowHandle owner, const std::string& file, int command,
+                        int data) = 0;
+
+  // The width of `text` in the dialog's font, in twips.
+  virtual int MeasureTextWidth(const std::string& text) = 0;
+
+  // Ends the program at once; no further step of the caller runs.
+  [[noreturn]] virtual void Terminate() = 0;
+
+  // --- Beyond the operations above: what the drive list, the directory list
+  // --- and the transfer's source guard need of the platform.
+
+  // The drives in letter order.
+  virtual std::vector<DriveInfo> DriveList() = 0;
+
+  // Checks that the directory list can open `folder` (absolute, network, or
+  // relative to the working directory; with or without a trailing backslash)
+  // and returns it as an absolute path without a trailing backslash, except
+  // that a root keeps it. Does not change the working directory. Throws when
+  // the folder cannot be opened (missing, not a folder, drive not ready).
+  //   OpenFolder("d:\backup\") => "D:\Backup"     OpenFolder("D:") => "D:\"
+  virtual std::string OpenFolder(const std::string& folder) = 0;
+
+  // The names of the folders in `folder` that the directory list shows
+  // (not hidden), in name order. Throws when it cannot be listed.
+  virtual std::vector<std::string> SubFolders(const std::string& folder) = 0;
+
+  // True when both paths name one existing file, through whatever spelling
+  // (short alias, letter case, link, network path to the same share). False
+  // when either does not exist. Throws only when it cannot tell.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+};
+
+}  // namespace tarnivo

@@ -1,0 +1,65 @@
+// The OK button: copies or moves the source into the chosen folder under the
+// chosen name, asks before replacing a file, reports any failure with one
+// message and leaves the dialog open, and ends the program on success.
+#include "dialog/frmMain.h"
+#include "paths/Text.h"
+
+namespace tarnivo {
+namespace {
+
+// A name that could make the existence check or the deletion reach anything
+// but one file in the chosen folder: empty, a pattern, a path, or a name
+// that stands for a folder.
+bool IsUnsafeName(const std::string& name) {
+  return name.empty() || name == "." || name == ".." ||
+         name.find_first_of("*?\\/:") != std::string::npos;
+}
+
+}  // namespace
+
+void frmMain::cmdOK_Click() {
+  const std::string folder = state_.DirPath();
+  const std::string name = state_.FileName();
+  const char* separator = CharCount(folder) == 3 ? "" : "\\";
+  const std::string destination = folder + separator + name;
+
+  try {
+    if (IsUnsafeName(name)) throw PlatformError("unsafe name: " + name);
+    // The existence check below would delete the source itself.
+    if (EqualsIgnoreCase(destination, state_.SourceFile) ||
+        platform_.SameFile(state_.SourceFile, destination)) {
+      throw PlatformError("destination is the source");
+    }
+
+    if (!platform_.DirectoryLookup(destination, kLookupFiles).empty()) {
+      const MessageBoxResult answer = platform_.ShowMessage(
+          "The destination file already exits.\rOverwrite ?", MessageBoxStyle::YesNoInformation);
+      if (answer == MessageBoxResult::No) return;
+      platform_.DeleteFile(destination);
+    }
+
+    if (state_.CopySelected()) {
+      platform_.CopyFile(state_.SourceFile, destination);
+    } else if (EqualsIgnoreCase(Left(state_.SourceFile, 1), Left(destination, 1))) {
+      platform_.RenameFile(state_.SourceFile, destination);
+    } else {
+      platform_.CopyFile(state_.SourceFile, destination);
+      platform_.DeleteFile(state_.SourceFile);
+    }
+  } catch (const PlatformError&) {
+    ReportTransferError();
+    return;
+  }
+  platform_.Terminate();
+}
+
+void frmMain::ReportTransferError() {
+  try {
+    platform_.ShowMessage("Error during copy or move.\rFile may already exist or is in use.",
+                          MessageBoxStyle::OkExclamation);
+  } catch (const PlatformError&) {
+    // Nothing more can be said; the dialog stays open.
+  }
+}
+
+}  // namespace tarnivo

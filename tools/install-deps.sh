@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tarnivo needs on Debian or Ubuntu.
+# Usage: tools/install-deps.sh [--windows]   (run as root, or with sudo on PATH)
+set -euo pipefail
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+
+linux_pkgs=(g++ cmake make libgtest-dev libfltk1.3-dev xvfb xdotool imagemagick desktop-file-utils)
+missing=()
+for p in "${linux_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+if [ "${1:-}" = "--windows" ]; then
+  for p in g++-mingw-w64-i686 wine wine32:i386; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
