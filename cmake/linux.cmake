@@ -1,5 +1,6 @@
 # Linux: the POSIX platform layer, the FLTK dialog and the program.
-add_subdirectory(src/platform/posix)
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/dialog/fltk/CMakeLists.txt)
-  add_subdirectory(src/dialog/fltk)
-endif()
+foreach(dir src/platform/posix src/dialog/fltk)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()
