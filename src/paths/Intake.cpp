@@ -55,8 +55,14 @@ std::string InitDir(PlatformServices& platform, const std::string& path) {
     std::string stored;
     for (;;) {
       const std::size_t p = rest.find('\\');
-      stored = platform.DirectoryLookup(rest.substr(0, p), kLookupAll);
-      if (stored.empty()) throw PlatformError("not found: " + rest.substr(0, p));
+      const std::string component = rest.substr(0, p);
+      // The lookup would match '*' and '?' as a pattern and so resolve to
+      // some other file than the one named.
+      if (component.find_first_of("*?") != std::string::npos) {
+        throw PlatformError("pattern in " + component);
+      }
+      stored = platform.DirectoryLookup(component, kLookupAll);
+      if (stored.empty()) throw PlatformError("not found: " + component);
       rest = rest.substr(p + 1);
       if (rest.find('\\') == std::string::npos) break;
       platform.ChangeDirectory(ToCase(stored));

@@ -18,7 +18,8 @@ std::string SourceFromCommandLine(const std::string& command_line);
 // folder on the way, and returns the full path: the folders as entered
 // (stored names passed through ToCase) and the stored file name through
 // ToCase. Leaves the file's drive current and its folder the working
-// directory. Any failure shows "File not found !!" and ends the program.
+// directory. A component holding '*' or '?' names no file. Any failure shows
+// "File not found !!" and ends the program.
 //   "C:\MYDOCU~1\REPORT.DOC" => "C:\My documents\Report.doc"  (folder stored as
 //   "MY DOCUMENTS", file as "REPORT.DOC")
 std::string InitDir(PlatformServices& platform, const std::string& path);

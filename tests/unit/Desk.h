@@ -1,0 +1,32 @@
+// The desk most tests start from: an empty removable drive A:, the system
+// drive C: and a data drive D:, and a network share.
+#pragma once
+
+#include <string>
+
+#include "SimulatedPlatform.h"
+
+namespace tarnivo::test {
+
+inline constexpr int kDriveA = 0;  // positions in the drive list
+inline constexpr int kDriveC = 1;
+inline constexpr int kDriveD = 2;
+inline const std::string kReport = "quarterly figures";
+
+inline void BuildDesk(SimulatedPlatform& p) {
+  p.AddDrive('A', "", /*ready=*/false);
+  p.AddDrive('C', "System");
+  p.AddDrive('D', "Data");
+  p.AddFolder("C:\\WINDOWS");
+  p.AddFolder("C:\\My Documents", "MYDOCU~1");
+  p.AddFile("C:\\My Documents\\REPORT.DOC", kReport);
+  p.AddFile("C:\\My Documents\\Letter to Ann.doc", "Dear Ann", "LETTER~1.DOC");
+  p.AddFolder("C:\\Archive");
+  p.AddFile("C:\\README.TXT", "read me");
+  p.AddFolder("D:\\Backup");
+  p.AddShare("\\\\server\\public");
+  p.AddFolder("\\\\server\\public\\Inbox");
+  p.StartIn("C:\\WINDOWS");
+}
+
+}  // namespace tarnivo::test

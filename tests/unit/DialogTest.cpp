@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "Desk.h"
+#include "FakeDialog.h"
+#include "dialog/ControlTable.h"
+
+namespace tarnivo {
+namespace {
+
+using test::FakeDialog;
+using test::kDriveA;
+using test::kDriveC;
+using test::kDriveD;
+using test::SimulatedPlatform;
+
+class DialogOnDesk : public ::testing::Test {
+ protected:
+  void SetUp() override { test::BuildDesk(platform); }
+  // Starts the program on the report and expects the dialog to open.
+  void Start() {
+    platform.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    ASSERT_TRUE(dialog.Load());
+  }
+  SimulatedPlatform platform;
+  FakeDialog dialog{platform};
+};
+
+TEST_F(DialogOnDesk, TypicalRunMovesTheReportToTheBackupFolder) {
+  Start();
+  const DialogState& state = dialog.State();
+  EXPECT_EQ(state.SourceFile, "C:\\My Documents\\Report.doc");
+  EXPECT_EQ(state.FileNameLabel(), "C:\\My Documents\\Report.doc");
+  EXPECT_EQ(state.FileName(), "REPORT.DOC");
+  EXPECT_EQ(state.DriveText(), "c: [System]");
+  EXPECT_EQ(state.DirPath(), "C:\\My Documents");
+  EXPECT_TRUE(state.CopySelected());
+  EXPECT_FALSE(state.NetworkSelected());
+  EXPECT_EQ(platform.WorkingDirectory('C'), "C:\\My Documents");
+
+  dialog.Choose(ControlId::optMove);
+  dialog.PickDrive('D');
+  EXPECT_EQ(state.DirPath(), "D:\\");
+  EXPECT_TRUE(dialog.OpenFolder("Backup"));
+  dialog.ClickOK();
+
+  EXPECT_TRUE(dialog.Ended());
+  EXPECT_EQ(platform.Contents("D:\\Backup\\REPORT.DOC"), test::kReport);
+  EXPECT_FALSE(platform.Exists("C:\\My Documents\\Report.doc"));
+  EXPECT_TRUE(platform.Messages().empty());
+  EXPECT_EQ(platform.Calls().back(), "Terminate");
+}
+
+TEST_F(DialogOnDesk, FormLoadFillsTheDialogForTheSource) {
+  const struct {
+    std::string line, label, name, folder;
+    int drive;
+  } cases[] = {
+      {"\"C:\\My Documents\\Letter to Ann.doc\"", "C:\\...\\Letter to Ann.doc", "Letter to Ann.doc",
+       "C:\\My Documents", kDriveC},
+      {"C:\\README.TXT", "C:\\Readme.txt", "README.TXT", "C:\\", kDriveC},
+      {"d:\\backup\\old.txt", "D:\\Backup\\Old.txt", "OLD.TXT", "D:\\Backup", kDriveD},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    SimulatedPlatform world;
+    test::BuildDesk(world);
+    world.AddFile("D:\\Backup\\OLD.TXT");
+    world.SetCommandLine(c.line);
+    FakeDialog view(world);
+    ASSERT_TRUE(view.Load());
+    EXPECT_EQ(view.State().FileNameLabel(), c.label);
+    EXPECT_EQ(view.State().FileName(), c.name);
+    EXPECT_EQ(view.State().DirPath(), c.folder);
+    EXPECT_EQ(view.State().DriveIndex(), c.drive);
+    EXPECT_EQ(view.State().SavedDriveIndex, c.drive);
+    EXPECT_TRUE(view.State().CopySelected());
+    EXPECT_EQ(view.Focused(), ControlId::lstDrive);
+    EXPECT_TRUE(world.Messages().empty());
+  }
+}
+
+TEST_F(DialogOnDesk, DriveChangeMovesToTheRootOrAsksToRetry) {
+  // Answers: R Retry, r insert a medium into A: and Retry, C Cancel.
+  const struct {
+    const char* name;
+    bool network;
+    char unready;  // a drive that goes away after the dialog opened
+    char pick;
+    std::string answers;
+    std::vector<std::string> messages;
+    std::string folder;
+    int index, saved;
+  } cases[] = {
+      {"ready drive", false, 0, 'D', "", {}, "D:\\", kDriveD, kDriveD},
+      {"network selected", true, 0, 'D', "", {}, "C:\\My Documents", kDriveD, kDriveC},
+      {"retry until ready",
+       false,
+       0,
+       'A',
+       "Rr",
+       {"Drive a: is not ready.", "Drive a: is not ready."},
+       "A:\\",
+       kDriveA,
+       kDriveA},
+      {"cancel restores", false, 0, 'A', "C", {"Drive a: is not ready."}, "C:\\", kDriveC, kDriveC},
+      {"cancel to a drive gone too",
+       false,
+       'C',
+       'A',
+       "CC",
+       {"Drive a: is not ready.", "Drive c: is not ready."},
+       "C:\\My Documents",
+       kDriveC,
+       kDriveC},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimulatedPlatform world;
+    test::BuildDesk(world);
+    world.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    FakeDialog view(world);
+    ASSERT_TRUE(view.Load());
+    if (c.network) view.Choose(ControlId::optNetwork);
+    if (c.unready) world.SetDriveReady(c.unready, false);
+    for (const char a : c.answers) {
+      if (a == 'C') world.Answer(MessageBoxResult::Cancel);
+      if (a == 'R') world.Answer(MessageBoxResult::Retry);
+      if (a == 'r') world.Answer(MessageBoxResult::Retry, [&] { world.SetDriveReady('A', true); });
+    }
+    view.PickDrive(c.pick);
+    EXPECT_EQ(world.MessageTexts(), c.messages);
+    for (const auto& m : world.Messages()) EXPECT_EQ(m.style, MessageBoxStyle::RetryCancelStop);
+    EXPECT_EQ(view.State().DirPath(), c.folder);
+    EXPECT_EQ(view.State().DriveIndex(), c.index);
+    EXPECT_EQ(view.State().SavedDriveIndex, c.saved);
+    EXPECT_FALSE(view.Ended());
+    EXPECT_EQ(world.UnusedAnswers(), 0u);
+  }
+}
+
+TEST_F(DialogOnDesk, NetworkBoxTakesATypedFolderOverWhenItLosesTheFocus) {
+  const struct {
+    std::string typed, folder;
+  } cases[] = {
+      {"", "C:\\My Documents"},  // tabbing out over the initial "\\"
+      {"\\\\server\\public\\Inbox", "\\\\server\\public\\Inbox"},
+      {"\\\\SERVER\\PUBLIC\\inbox\\", "\\\\server\\public\\Inbox"},
+      {"  d:\\backup  ", "D:\\Backup"},
+      {"\\\\server\\nothere", "C:\\My Documents"},
+      {"\\\\nohost", "C:\\My Documents"},
+      {"C:\\Nope", "C:\\My Documents"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    SimulatedPlatform world;
+    test::BuildDesk(world);
+    world.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    FakeDialog view(world);
+    ASSERT_TRUE(view.Load());
+    view.Focus(ControlId::txtNetwork);
+    EXPECT_EQ(view.State().NetworkSelStart(), 0);
+    EXPECT_EQ(view.State().NetworkSelLength(), 2);
+    if (!c.typed.empty()) view.Type(c.typed);
+    EXPECT_EQ(view.State().DirPath(), "C:\\My Documents");  // not before the focus leaves
+    view.Tab();
+    EXPECT_EQ(view.State().DirPath(), c.folder);
+    EXPECT_TRUE(world.Messages().empty());
+    EXPECT_EQ(view.State().DriveIndex(), kDriveC);
+  }
+}
+
+TEST_F(DialogOnDesk, EnteringTheNameBoxSelectsTheNameSoTypingReplacesIt) {
+  Start();
+  dialog.PressAccessKey('A');  // "&as" leads to the name box
+  EXPECT_EQ(dialog.Focused(), ControlId::txtFileName);
+  EXPECT_EQ(dialog.State().FileNameSelStart(), 0);
+  EXPECT_EQ(dialog.State().FileNameSelLength(), 255);
+  dialog.Type("Summary.doc");
+  EXPECT_EQ(dialog.State().FileName(), "Summary.doc");
+
+  // Of a longer name only the first 255 characters are selected.
+  dialog.Tab();
+  dialog.TypeInto(ControlId::txtFileName, std::string(300, 'x'));
+  dialog.Tab();
+  dialog.TypeInto(ControlId::txtFileName, "y");
+  EXPECT_EQ(dialog.State().FileName(), "y" + std::string(45, 'x'));
+}
+
+TEST_F(DialogOnDesk, CancelEscapeAndCloseEndWithoutTouchingAFile) {
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    SimulatedPlatform world;
+    test::BuildDesk(world);
+    world.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    const auto before = world.Snapshot();
+    FakeDialog view(world);
+    ASSERT_TRUE(view.Load());
+    view.Choose(ControlId::optMove);
+    if (way == 0) view.ClickCancel();
+    if (way == 1) view.PressEscape();
+    if (way == 2) view.Close();
+    EXPECT_TRUE(view.Ended());
+    EXPECT_EQ(world.Snapshot(), before);
+    EXPECT_TRUE(world.Messages().empty());
+  }
+}
+
+TEST_F(DialogOnDesk, HelpOpensTheContentsAndKeepsTheDialogOpen) {
+  Start();
+  dialog.ClickHelp();
+  dialog.PressAccessKey('h');
+  platform.FailOperation("ShowHelp");
+  dialog.ClickHelp();  // a failing viewer is not reported
+  ASSERT_EQ(platform.HelpRequests().size(), 2u);
+  for (const auto& request : platform.HelpRequests()) {
+    EXPECT_EQ(request.owner, FakeDialog::kWindow);
+    EXPECT_EQ(request.file, "tarnivo.hlp");
+    EXPECT_EQ(request.command, 3);
+    EXPECT_EQ(request.data, 0);
+  }
+  EXPECT_TRUE(platform.Messages().empty());
+  EXPECT_FALSE(dialog.Ended());
+}
+
+TEST(ControlTable, LayoutIsConsistent) {
+  std::set<int> tab_indexes;
+  std::set<char> keys;
+  std::map<int, int> group_sizes;
+  int defaults = 0, cancels = 0;
+  const ControlSpec& frame = Control(ControlId::fraDrive);
+  for (const ControlSpec& c : kControls) {
+    SCOPED_TRACE(std::string(c.name));
+    EXPECT_EQ(&Control(c.id), &c);
+    EXPECT_TRUE(tab_indexes.insert(c.tab_index).second) << "tab index used twice";
+    const int width = c.in_frame ? frame.width : kClientWidth;
+    const int height = c.in_frame ? frame.height : kClientHeight;
+    EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.width > 0 && c.height > 0);
+    EXPECT_LE(c.left + c.width, width);
+    EXPECT_LE(c.top + c.height, height);
+    if (const char key = AccessKey(c.caption)) {
+      EXPECT_TRUE(keys.insert(key).second) << "access key used twice";
+    }
+    if (c.group != 0) ++group_sizes[c.group];
+    EXPECT_EQ(c.group != 0, c.kind == ControlKind::OptionButton);
+    EXPECT_EQ(c.in_frame, c.group == kGroupDriveNetwork);
+    defaults += c.is_default;
+    cancels += c.is_cancel;
+  }
+  EXPECT_EQ(*tab_indexes.begin(), 0);
+  EXPECT_EQ(*tab_indexes.rbegin(), static_cast<int>(kControls.size()) - 1);
+  EXPECT_EQ(keys, (std::set<char>{'a', 'c', 'h', 'm'}));
+  EXPECT_EQ(group_sizes, (std::map<int, int>{{kGroupCopyMove, 2}, {kGroupDriveNetwork, 2}}));
+  EXPECT_EQ(defaults, 1);
+  EXPECT_EQ(cancels, 1);
+  EXPECT_TRUE(Control(ControlId::cmdOK).is_default);
+  EXPECT_TRUE(Control(ControlId::cmdCancel).is_cancel);
+}
+
+}  // namespace
+}  // namespace tarnivo

@@ -1,0 +1,72 @@
+// A fake view over DialogState and frmMain that acts as the user and the
+// platform's dialog manager would: it creates the window and runs Form_Load,
+// keeps the keyboard focus (raising the text boxes' GotFocus and LostFocus
+// handlers as it moves), types into the focused text box by replacing its
+// selection, and presses buttons with the mouse or the keyboard. A handler that
+// ends the program is unwound; Ended() then reports it, and any further user
+// action fails the test.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "SimulatedPlatform.h"
+#include "dialog/ControlTable.h"
+#include "dialog/DialogState.h"
+#include "dialog/frmMain.h"
+
+namespace tarnivo::test {
+
+class FakeDialog {
+ public:
+  static constexpr WindowHandle kWindow = 0x7A4;  // the window's native handle
+
+  explicit FakeDialog(SimulatedPlatform& platform);
+  ~FakeDialog();
+
+  // Creates the window and runs Form_Load. True when the dialog is shown.
+  bool Load();
+  DialogState& State() { return *state_; }
+  bool Ended() const { return closed_ || platform_.Ended(); }
+
+  // The keyboard.
+  ControlId Focused() const { return focus_; }
+  void Focus(ControlId control);       // a click into the control, or its access key
+  void Tab();                          // to the next tab stop
+  void Type(const std::string& text);  // into the focused text box
+  void PressEnter();                   // the focused button, else OK, the default
+  void PressEscape();                  // Cancel, the cancel button
+  void PressAccessKey(char key);       // Alt + key
+
+  // The mouse.
+  void TypeInto(ControlId box, const std::string& text) {
+    Focus(box);
+    Type(text);
+  }
+  void Choose(ControlId option);  // optCopy, optMove, optDrive, optNetwork
+  void PickDrive(int index);
+  void PickDrive(char letter);
+  // Opens (double-clicks) a subfolder of the directory list's folder, or one of
+  // the folders leading to it when given as a full path. False when the list
+  // stays where it was because the platform failed to list or open it.
+  bool OpenFolder(const std::string& folder);
+  void ClickOK();
+  void ClickCancel();
+  void ClickHelp();
+  void Close();  // the window's close control: ends without a handler
+
+ private:
+  template <class Handler>
+  void Run(Handler handler);
+  bool Usable(const char* action);
+  bool IsTabStop(const ControlSpec& spec) const;
+
+  SimulatedPlatform& platform_;
+  std::unique_ptr<DialogState> state_;
+  std::unique_ptr<frmMain> form_;
+  ControlId focus_ = ControlId::lstDrive;
+  bool loaded_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace tarnivo::test

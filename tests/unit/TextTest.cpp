@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "paths/Text.h"
+
+namespace tarnivo {
+namespace {
+
+TEST(Text, DecodeEncodeKeepsEveryByteString) {
+  const struct {
+    std::string bytes;
+    std::size_t chars;
+  } cases[] = {
+      {"", 0},
+      {"C:\\Dir\\a.txt", 12},
+      {"Ärger.doc", 9},
+      {"\U0001F4C4.txt", 5},         // a four-byte character
+      {"\xFF\xFE", 2},               // stray bytes count one each
+      {"a\xE2\x82", 3},              // a sequence cut short at the end
+      {"\xC0\xAF", 2},               // overlong '/'
+      {"\xED\xA0\x80", 3},           // an encoded surrogate
+      {"\xF4\x90\x80\x80", 4},       // beyond U+10FFFF
+      {"\xC4hnlich\\\xE4.txt", 13},  // Latin-1 bytes in a path
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(Encode(Decode(c.bytes)), c.bytes);
+    EXPECT_EQ(CharCount(c.bytes), c.chars);
+  }
+}
+
+TEST(Text, MidAndLeftCountCharactersNotBytes) {
+  const std::string path = "C:\\Ärger\\öl.txt";
+  EXPECT_EQ(Mid(path, 4, 5), "Ärger");
+  EXPECT_EQ(Mid(path, 10), "öl.txt");
+  EXPECT_EQ(Left(path, 4), "C:\\Ä");
+  EXPECT_EQ(Mid(path, 0, 3), "");
+  EXPECT_EQ(Mid(path, 17), "");
+  EXPECT_EQ(Mid(std::string("a\xFF") + "b", 2, 1), "\xFF");  // a stray byte is one character
+}
+
+TEST(Text, CaseMappingFollowsUnicodeAndLeavesStrayBytes) {
+  EXPECT_EQ(ToUpper("straße äσ"), "STRAßE ÄΣ");
+  EXPECT_EQ(ToLower("ÄBC"), "äbc");
+  EXPECT_EQ(ToUpper("\xE4\xFF"), "\xE4\xFF");  // Latin-1 bytes are no letters
+  const struct {
+    std::string a, b;
+    bool equal;
+  } cases[] = {
+      {"REPORT.DOC", "report.doc", true},
+      {"Ärger", "äRGER", true},
+      {"σς", "ΣΣ", true},
+      {"\xC4", "\xE4", false},  // stray bytes compare as bytes
+      {"\xC4", "\xC4", true},
+      {"abc", "ab", false},
+      {"a", "b", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EqualsIgnoreCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+  }
+}
+
+}  // namespace
+}  // namespace tarnivo

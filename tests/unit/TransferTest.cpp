@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "Desk.h"
+#include "FakeDialog.h"
+
+namespace tarnivo {
+namespace {
+
+using test::FakeDialog;
+using test::SimulatedPlatform;
+
+const std::string kSource = "C:\\My Documents\\Report.doc";
+const std::string kExists = "The destination file already exits.\rOverwrite ?";
+const std::string kError = "Error during copy or move.\rFile may already exist or is in use.";
+
+using Steps = std::function<void(FakeDialog&)>;
+
+void ToBackup(FakeDialog& d) {
+  d.PickDrive('D');
+  d.OpenFolder("Backup");
+}
+
+void ToArchive(FakeDialog& d) {
+  d.OpenFolder("C:\\");
+  d.OpenFolder("Archive");
+}
+
+// A desk with the dialog opened on the report, Copy or Move chosen.
+struct Session {
+  explicit Session(bool move) {
+    test::BuildDesk(platform);
+    platform.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    EXPECT_TRUE(dialog.Load());
+    if (move) dialog.Choose(ControlId::optMove);
+  }
+  SimulatedPlatform platform;
+  FakeDialog dialog{platform};
+};
+
+TEST(Transfer, BuildsTheDestinationAndCopiesRenamesOrCopiesAndDeletes) {
+  const struct {
+    const char* name;
+    bool move;
+    Steps steps;
+    std::vector<std::string> operations;
+  } cases[] = {
+      {"copy into a root",
+       false,
+       [](FakeDialog& d) { d.PickDrive('D'); },
+       {"CopyFile " + kSource + " > D:\\REPORT.DOC"}},
+      {"copy into a folder",
+       false,
+       ToBackup,
+       {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC"}},
+      {"copy under a new name",
+       false,
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtFileName, "Copy of report.doc"); },
+       {"CopyFile " + kSource + " > C:\\My Documents\\Copy of report.doc"}},
+      {"move within the drive",
+       true,
+       ToArchive,
+       {"RenameFile " + kSource + " > C:\\Archive\\REPORT.DOC"}},
+      {"move to another drive",
+       true,
+       ToBackup,
+       {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC", "DeleteFile " + kSource}},
+      {"move to a network folder",
+       true,
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox"); },
+       {"CopyFile " + kSource + " > \\\\server\\public\\Inbox\\REPORT.DOC",
+        "DeleteFile " + kSource}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session run(c.move);
+    c.steps(run.dialog);
+    run.dialog.ClickOK();
+    EXPECT_EQ(run.platform.FileOperations(), c.operations);
+    EXPECT_TRUE(run.dialog.Ended());
+    EXPECT_TRUE(run.platform.Messages().empty());
+    const std::string& last = c.operations.front();
+    EXPECT_EQ(run.platform.Contents(last.substr(last.find("> ") + 2)), test::kReport);
+    EXPECT_EQ(run.platform.Exists(kSource), !c.move);
+  }
+}
+
+TEST(Transfer, AnExistingDestinationIsReplacedOnlyWhenItMaySafelyBe) {
+  const std::string kOld = "old contents";
+  const struct {
+    const char* name;
+    unsigned attributes;  // of the file already at the destination
+    bool in_use, move;
+    Steps steps;
+    const char* answer;  // to the overwrite question, "" when none is expected
+    bool done;
+  } cases[] = {
+      {"ordinary, No", 0, false, false, ToBackup, "No", false},
+      {"ordinary, Yes", 0, false, false, ToBackup, "Yes", true},
+      {"ordinary, Yes, move", 0, false, true, ToArchive, "Yes", true},
+      {"read-only, Yes", test::kReadOnly, false, false, ToBackup, "Yes", false},
+      {"in use, Yes", 0, true, false, ToBackup, "Yes", false},
+      {"hidden", test::kHidden, false, false, ToBackup, "", false},
+      {"hidden, move within the drive", test::kHidden, false, true, ToArchive, "", false},
+      {"system", test::kSystem, false, false, ToBackup, "", false},
+      {"a folder", test::kDirectory, false, false, ToBackup, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session run(c.move);
+    c.steps(run.dialog);
+    const std::string destination = run.dialog.State().DirPath() + "\\REPORT.DOC";
+    if (c.attributes & test::kDirectory) {
+      run.platform.AddFolder(destination);
+    } else {
+      run.platform.AddFile(destination, kOld, "", c.attributes);
+    }
+    run.platform.SetInUse(destination, c.in_use);
+    const std::string answer = c.answer;
+    if (answer == "Yes") run.platform.Answer(MessageBoxResult::Yes);
+    if (answer == "No") run.platform.Answer(MessageBoxResult::No);
+    const bool report = !c.done && answer != "No";
+    if (report) run.platform.Answer(MessageBoxResult::Ok);
+
+    run.dialog.ClickOK();
+    std::vector<std::string> messages;
+    if (!answer.empty()) messages.push_back(kExists);
+    if (report) messages.push_back(kError);
+    EXPECT_EQ(run.platform.MessageTexts(), messages);
+    if (!answer.empty()) {
+      EXPECT_EQ(run.platform.Messages().front().style, MessageBoxStyle::YesNoInformation);
+    }
+    if (report) {
+      EXPECT_EQ(run.platform.Messages().back().style, MessageBoxStyle::OkExclamation);
+    }
+    EXPECT_EQ(run.dialog.Ended(), c.done);
+    if (!(c.attributes & test::kDirectory)) {
+      EXPECT_EQ(run.platform.Contents(destination), c.done ? test::kReport : kOld);
+    }
+    EXPECT_EQ(run.platform.Exists(kSource), !(c.done && c.move));
+    EXPECT_EQ(run.platform.UnusedAnswers(), 0u);
+  }
+}
+
+TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
+  const struct {
+    const char* operation;
+    Steps steps;
+    bool copy_left;  // the copy made before a failed deletion of the source stays
+  } cases[] = {
+      {"SameFile", ToBackup, false},    {"DirectoryLookup", ToBackup, false},
+      {"CopyFile", ToBackup, false},    {"DeleteFile", ToBackup, true},
+      {"RenameFile", ToArchive, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.operation);
+    Session run(/*move=*/true);
+    c.steps(run.dialog);
+    const std::string folder = run.dialog.State().DirPath();
+    const std::string destination = folder + "\\REPORT.DOC";
+    run.platform.FailOperation(c.operation);
+    run.platform.Answer(MessageBoxResult::Ok);
+    run.dialog.ClickOK();
+
+    EXPECT_EQ(run.platform.MessageTexts(), std::vector<std::string>{kError});
+    EXPECT_FALSE(run.dialog.Ended());
+    EXPECT_EQ(run.platform.Contents(kSource), test::kReport);
+    EXPECT_EQ(run.platform.Exists(destination), c.copy_left);
+    const DialogState& state = run.dialog.State();
+    EXPECT_EQ(state.SourceFile, kSource);
+    EXPECT_EQ(state.DirPath(), folder);
+    EXPECT_EQ(state.FileName(), "REPORT.DOC");
+    EXPECT_TRUE(state.MoveSelected());
+
+    run.platform.ClearFailures();
+    if (c.copy_left) run.platform.Answer(MessageBoxResult::Yes);
+    run.dialog.ClickOK();
+    EXPECT_TRUE(run.dialog.Ended());
+    EXPECT_EQ(run.platform.Contents(destination), test::kReport);
+    EXPECT_FALSE(run.platform.Exists(kSource));
+  }
+}
+
+TEST(Transfer, TheNetworkFolderCountsOnlyOnceTheBoxHasLostTheFocus) {
+  for (const bool click : {true, false}) {
+    SCOPED_TRACE(click ? "click OK" : "press Enter");
+    Session run(/*move=*/false);
+    ToBackup(run.dialog);
+    run.dialog.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox");
+    if (click) {
+      run.dialog.ClickOK();
+    } else {
+      run.dialog.PressEnter();
+    }
+    EXPECT_TRUE(run.dialog.Ended());
+    EXPECT_EQ(run.platform.Exists("\\\\server\\public\\Inbox\\REPORT.DOC"), click);
+    EXPECT_EQ(run.platform.Exists("D:\\Backup\\REPORT.DOC"), !click);
+  }
+}
+
+// The destination names the source itself: the existence check would find it
+// and the deletion remove the only copy.
+TEST(Transfer, NeverDeletesOrOverwritesTheSourceItself) {
+  const struct {
+    const char* name;
+    std::string line;
+    Steps steps;
+  } cases[] = {
+      {"as it stands", "C:\\MYDOCU~1\\REPORT.DOC", [](FakeDialog&) {}},
+      {"in another case", "C:\\MYDOCU~1\\REPORT.DOC",
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtFileName, "report.doc"); }},
+      {"by its short alias", "C:\\MYDOCU~1\\LETTER~1.DOC",
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtFileName, "LETTER~1.DOC"); }},
+      {"with a trailing dot", "C:\\MYDOCU~1\\REPORT.DOC",
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtFileName, "REPORT.DOC."); }},
+      {"with a trailing space", "C:\\MYDOCU~1\\REPORT.DOC",
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtFileName, "Report.doc "); }},
+      {"through the share of a mapped drive", "N:\\INBOX\\MEMO.TXT",
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox"); }},
+  };
+  for (const bool move : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (move ? ", move" : ", copy"));
+      SimulatedPlatform platform;
+      test::BuildDesk(platform);
+      platform.MapDrive('N', "\\\\server\\public");
+      platform.AddFile("N:\\Inbox\\MEMO.TXT", "memo");
+      platform.SetCommandLine(c.line);
+      FakeDialog dialog(platform);
+      ASSERT_TRUE(dialog.Load());
+      if (move) dialog.Choose(ControlId::optMove);
+      c.steps(dialog);
+      const auto before = platform.Snapshot();
+      platform.Answer(MessageBoxResult::Ok);
+      dialog.ClickOK();
+      EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{kError});
+      EXPECT_TRUE(platform.FileOperations().empty());
+      EXPECT_EQ(platform.Snapshot(), before);
+      EXPECT_FALSE(dialog.Ended());
+    }
+  }
+}
+
+TEST(Transfer, RefusesANameThatCouldReachAnotherFile) {
+  const std::string names[] = {"",          "*",       "*.DOC", "REP?RT.DOC", "..\\x.doc",
+                               "sub/x.doc", "C:x.doc", ".",     "..",         "D:\\Backup\\x.doc"};
+  for (const bool move : {false, true}) {
+    for (const std::string& name : names) {
+      SCOPED_TRACE(name + (move ? ", move" : ", copy"));
+      Session run(move);
+      run.dialog.OpenFolder("C:\\");  // holds README.TXT, which a pattern would reach
+      run.dialog.TypeInto(ControlId::txtFileName, name);
+      const auto before = run.platform.Snapshot();
+      const std::size_t lookups = run.platform.CallsOf("DirectoryLookup");
+      run.platform.Answer(MessageBoxResult::Ok);
+      run.dialog.ClickOK();
+      EXPECT_EQ(run.platform.MessageTexts(), std::vector<std::string>{kError});
+      EXPECT_EQ(run.platform.CallsOf("DirectoryLookup"), lookups);
+      EXPECT_TRUE(run.platform.FileOperations().empty());
+      EXPECT_EQ(run.platform.Snapshot(), before);
+      EXPECT_FALSE(run.dialog.Ended());
+      EXPECT_EQ(run.dialog.State().FileName(), name);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnivo
