@@ -25,7 +25,7 @@ if [ -x tests/wine/run.sh ]; then
   echo "== Windows build under Wine"
   cmake --preset win32
   cmake --build --preset win32
-  tests/wine/run.sh build/win32
+  tests/wine/run.sh
 fi
 
 if [ -x tools/fuzz.sh ]; then

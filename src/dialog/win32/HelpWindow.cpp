@@ -1,0 +1,128 @@
+#include "dialog/win32/HelpWindow.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/WinText.h"
+
+namespace tarnivo::win32 {
+namespace {
+
+constexpr int kTextId = 100;
+constexpr wchar_t kHelpTitle[] = L"Tarnivo Help";
+
+HWND g_help = nullptr;
+
+struct HelpSetup {
+  HWND owner;
+  HFONT font;
+  int dpi;
+};
+
+std::wstring HelpText() {
+  HRSRC found = FindResourceW(nullptr, L"HELPTEXT", MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (!data) return L"Tarnivo copies or moves one file to any folder.";
+  const std::wstring text = Widen(std::string(data, SizeofResource(nullptr, found)));
+  std::wstring out;
+  out.reserve(text.size() + text.size() / 16);
+  for (const wchar_t c : text) {
+    if (c == L'\n' && (out.empty() || out.back() != L'\r')) out += L'\r';
+    out += c;
+  }
+  return out;
+}
+
+INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* setup = reinterpret_cast<const HelpSetup*>(lparam);
+      HWND text = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", HelpText().c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
+                                      ES_READONLY | ES_AUTOVSCROLL,
+                                  0, 0, 10, 10, hwnd, reinterpret_cast<HMENU>(kTextId), nullptr, nullptr);
+      SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(setup->font), FALSE);
+      const int width = MulDiv(520, setup->dpi, 96);
+      const int height = MulDiv(420, setup->dpi, 96);
+      RECT owner{};
+      GetWindowRect(setup->owner, &owner);
+      RECT work{};
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+      int x = owner.right + MulDiv(8, setup->dpi, 96);
+      if (x + width > work.right) x = work.right - width;
+      if (x < work.left) x = work.left;
+      int y = owner.top;
+      if (y + height > work.bottom) y = work.bottom - height;
+      if (y < work.top) y = work.top;
+      SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetFocus(text);
+      PostMessageW(text, EM_SETSEL, 0, 0);
+      return FALSE;
+    }
+    case WM_SIZE:
+      MoveWindow(GetDlgItem(hwnd, kTextId), 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      // Read-only text on the window colour, as a document is shown.
+      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+      SetTextColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDCANCEL || LOWORD(wparam) == IDOK) DestroyWindow(hwnd);
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return TRUE;
+    case WM_DESTROY:
+      if (g_help == hwnd) g_help = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// An empty resizable dialog; the text box is added at run time.
+std::vector<WORD> HelpTemplate() {
+  std::vector<WORD> t;
+  const auto dword = [&t](DWORD v) {
+    t.push_back(LOWORD(v));
+    t.push_back(HIWORD(v));
+  };
+  const auto text = [&t](const wchar_t* s) {
+    while (*s) t.push_back(static_cast<WORD>(*s++));
+    t.push_back(0);
+  };
+  dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | DS_SETFONT);
+  dword(0);
+  t.insert(t.end(), {0, 0, 0, 200, 160});  // no items; x, y, cx, cy
+  t.push_back(0);                          // no menu
+  t.push_back(0);                          // the dialog class
+  text(kHelpTitle);
+  t.push_back(8);
+  text(L"MS Shell Dlg 2");
+  return t;
+}
+
+}  // namespace
+
+void ShowHelpWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi) {
+  if (g_help) {
+    ShowWindow(g_help, SW_RESTORE);
+    SetForegroundWindow(g_help);
+    return;
+  }
+  const std::vector<WORD> tmpl = HelpTemplate();
+  HelpSetup setup{owner, font, dpi};
+  g_help = CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()),
+                                      owner, &HelpProc, reinterpret_cast<LPARAM>(&setup));
+  if (g_help) {
+    SendMessageW(g_help, WM_SETICON, ICON_SMALL,
+                 SendMessageW(owner, WM_GETICON, ICON_SMALL, 0));
+    ShowWindow(g_help, SW_SHOW);
+  }
+}
+
+HWND CurrentHelpWindow() { return g_help; }
+
+}  // namespace tarnivo::win32

@@ -1,0 +1,16 @@
+// The program's own help window: the help text that the program carries as a
+// resource, in a scrolling read-only box. Used where no WinHelp viewer can
+// show the help file. It does not block the dialog; Escape closes it.
+#pragma once
+
+#include "platform/win32/WinApi.h"
+
+namespace tarnivo::win32 {
+
+// Opens the window near `owner`, or brings it to the front when it is open.
+void ShowHelpWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi);
+
+// The help window while it is open (for the message loop), else null.
+HWND CurrentHelpWindow();
+
+}  // namespace tarnivo::win32

@@ -1,0 +1,31 @@
+#include "dialog/win32/Program.h"
+
+#include "dialog/DialogState.h"
+#include "dialog/frmMain.h"
+#include "dialog/win32/Win32Dialog.h"
+#include "platform/win32/Win32Platform.h"
+
+#include <commctrl.h>  // after windows.h
+
+namespace tarnivo::win32 {
+
+int RunProgram() {
+  // An empty drive is reported to the program, never in a system box of
+  // its own ("There is no disk in the drive").
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  Win32Platform platform;
+  DialogState state(platform);
+  frmMain form(platform, state);
+  Win32Dialog dialog(GetModuleHandleW(nullptr), platform, state, form);
+  // The dialog is filled before it appears; without a usable source file the
+  // program ends here and the dialog is never shown.
+  form.Form_Load();
+  if (!dialog.Create()) return 1;
+  dialog.Show();
+  return dialog.Run();
+}
+
+}  // namespace tarnivo::win32

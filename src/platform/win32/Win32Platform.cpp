@@ -1,0 +1,666 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <winnetwk.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "platform/win32/WinText.h"
+
+namespace tarnivo {
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+constexpr wchar_t kTitle[] = L"Tarnivo";
+constexpr DWORD kDriveLabelWaitMs = 400;  // the whole drive list, not each drive
+
+// Callers read GetLastError() before building the message, which may
+// allocate and so change it.
+[[noreturn]] void Fail(const std::string& what, DWORD error) {
+  throw PlatformError(what + " (Win32 error " + std::to_string(error) + ")");
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                     buffer.data(), nullptr);
+    if (n == 0) {
+      const DWORD error = GetLastError();
+      Fail("GetFullPathName " + Narrow(path), error);
+    }
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(n);
+  }
+}
+
+std::wstring CurrentDirectoryW() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n == 0) {
+      const DWORD error = GetLastError();
+      Fail("GetCurrentDirectory", error);
+    }
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(n);
+  }
+}
+
+bool IsDriveForm(const std::wstring& path) {
+  return path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0]);
+}
+
+wchar_t UpperLetter(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'A' : c; }
+
+// Windows keeps each drive's working directory in an environment variable
+// named "=C:" (as the C runtime and the command shell do).
+std::wstring DriveVariable(wchar_t letter) { return {L'=', UpperLetter(letter), L':'}; }
+
+void RememberDriveDirectory(const std::wstring& directory) {
+  if (IsDriveForm(directory)) SetEnvironmentVariableW(DriveVariable(directory[0]).c_str(), directory.c_str());
+}
+
+std::wstring RememberedDriveDirectory(wchar_t letter) {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD n = GetEnvironmentVariableW(DriveVariable(letter).c_str(), buffer, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return {};
+  return {buffer, n};
+}
+
+bool IsDirectory(const std::wstring& full) {
+  const DWORD attributes = GetFileAttributesW(Win32Platform::LongForm(full).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsDotEntry(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// Refuses a name that Windows would turn into a device or into another name.
+void CheckDestinationName(const std::string& path) {
+  const std::string name = win32::LastComponent(path);
+  if (name.empty() || win32::IsReservedDeviceName(name) || win32::EndsInDotOrSpace(name) ||
+      win32::HasInvalidNameChar(name, false)) {
+    throw PlatformError("refused destination name: " + path);
+  }
+}
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (valid()) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Lists `pattern`, the cheaper way where Windows has it (7 and later).
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
+  HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
+    h = FindFirstFileW(pattern.c_str(), &data);
+  }
+  return h;
+}
+
+// The stored spelling of each component of a full path (the drive letter in
+// upper case, a share as written).
+std::wstring StoredForm(const std::wstring& full) {
+  std::wstring result;
+  std::size_t pos = 0;
+  if (IsDriveForm(full)) {
+    result = {UpperLetter(full[0]), L':', L'\\'};
+    pos = 3;
+  } else if (full.rfind(L"\\\\", 0) == 0) {
+    const std::size_t server_end = full.find(L'\\', 2);
+    const std::size_t share_end =
+        server_end == std::wstring::npos ? std::wstring::npos : full.find(L'\\', server_end + 1);
+    result = full.substr(0, share_end);
+    pos = share_end == std::wstring::npos ? full.size() : share_end + 1;
+  } else {
+    return full;
+  }
+  while (pos < full.size()) {
+    std::size_t end = full.find(L'\\', pos);
+    if (end == std::wstring::npos) end = full.size();
+    const std::wstring component = full.substr(pos, end - pos);
+    pos = end + 1;
+    if (component.empty()) continue;
+    std::wstring prefix = result;
+    if (prefix.back() != L'\\') prefix += L'\\';
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(Win32Platform::LongForm(prefix + component).c_str(), &data));
+    result = prefix + (find.valid() ? std::wstring(data.cFileName) : component);
+  }
+  return result;
+}
+
+// A drive's label, read on a thread of its own so that a drive that does not
+// answer (an empty floppy, a lost share) cannot hold up the list.
+struct LabelJob {
+  LONG refs = 2;
+  wchar_t root[4] = {};
+  UINT type = DRIVE_UNKNOWN;
+  wchar_t label[MAX_PATH + 1] = {};
+};
+
+void Release(LabelJob* job) {
+  if (InterlockedDecrement(&job->refs) == 0) delete job;
+}
+
+DWORD WINAPI ReadLabel(LPVOID param) {
+  auto* job = static_cast<LabelJob*>(param);
+  if (job->type == DRIVE_REMOTE) {
+    const wchar_t device[3] = {job->root[0], L':', 0};
+    DWORD size = MAX_PATH;
+    if (WNetGetConnectionW(device, job->label, &size) != NO_ERROR) job->label[0] = 0;
+  } else if (!GetVolumeInformationW(job->root, job->label, MAX_PATH + 1, nullptr, nullptr,
+                                    nullptr, nullptr, 0)) {
+    job->label[0] = 0;
+  }
+  Release(job);
+  return 0;
+}
+
+bool IsWinHelpFile(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  unsigned char magic[4] = {};
+  DWORD read = 0;
+  const bool ok = ReadFile(h, magic, sizeof magic, &read, nullptr) && read == sizeof magic;
+  CloseHandle(h);
+  return ok && magic[0] == 0x3F && magic[1] == 0x5F && magic[2] == 0x03 && magic[3] == 0x00;
+}
+
+// A WinHelp viewer that shows WinHelp files: Windows before Vista, and Wine.
+// Later Windows has only a stub that explains where the viewer went.
+bool HasWinHelpViewer() {
+  wchar_t windows[MAX_PATH + 1];
+  const UINT n = GetWindowsDirectoryW(windows, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return false;
+  const std::wstring viewer = std::wstring(windows, n) + L"\\winhlp32.exe";
+  if (GetFileAttributesW(viewer.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
+  return LOBYTE(LOWORD(GetVersion())) < 6;
+}
+
+std::wstring ProgramFolder() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.substr(0, buffer.find_last_of(L'\\') + 1);
+}
+
+// A message's line breaks are single carriage returns; the message box wants
+// carriage return and line feed.
+std::wstring MessageText(const std::string& text) {
+  std::wstring out;
+  for (const wchar_t c : Widen(text)) {
+    out += c;
+    if (c == L'\r') out += L'\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() = default;
+
+Win32Platform::~Win32Platform() {
+  if (font_) DeleteObject(font_);
+}
+
+int Win32Platform::Dpi() {
+  if (dpi_ == 0) {
+    HDC dc = GetDC(nullptr);
+    dpi_ = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    if (dpi_ <= 0) dpi_ = 96;
+  }
+  return dpi_;
+}
+
+HFONT Win32Platform::DialogFont() {
+  if (!font_) {
+    font_ = CreateFontW(-MulDiv(8, Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
+    if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  return font_;
+}
+
+std::wstring Win32Platform::ArgumentsOf(const std::wstring& command_line) {
+  std::size_t i = 0;
+  const std::size_t n = command_line.size();
+  if (n > 0 && command_line[0] == L'"') {
+    const std::size_t close = command_line.find(L'"', 1);
+    i = close == std::wstring::npos ? n : close + 1;
+  } else {
+    while (i < n && command_line[i] != L' ' && command_line[i] != L'\t') ++i;
+  }
+  while (i < n && (command_line[i] == L' ' || command_line[i] == L'\t')) ++i;
+  return command_line.substr(i);
+}
+
+std::wstring Win32Platform::LongForm(const std::wstring& path) {
+  if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+  if (IsDriveForm(path) && path.size() > 2 && path[2] == L'\\') return L"\\\\?\\" + path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return path;
+}
+
+std::string Win32Platform::CommandLine() { return Narrow(ArgumentsOf(GetCommandLineW())); }
+
+void Win32Platform::ChangeDrive(const std::string& drive) {
+  if (drive.empty() || !std::iswalpha(static_cast<unsigned char>(drive[0])) ||
+      static_cast<unsigned char>(drive[0]) >= 0x80) {
+    throw PlatformError("not a drive: " + drive);
+  }
+  const wchar_t letter = UpperLetter(static_cast<wchar_t>(drive[0]));
+  const std::wstring root{letter, L':', L'\\'};
+  const UINT type = GetDriveTypeW(root.c_str());
+  if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) throw PlatformError("no drive " + drive);
+
+  const std::wstring current = CurrentDirectoryW();
+  if (IsDriveForm(current) && UpperLetter(current[0]) == letter) return;
+  RememberDriveDirectory(current);
+  std::wstring target = RememberedDriveDirectory(letter);
+  if (target.empty() || !SetCurrentDirectoryW(target.c_str())) {
+    // The drive's last folder may have gone; its root is the fallback.
+    if (!SetCurrentDirectoryW(root.c_str())) {
+      const DWORD error = GetLastError();
+      Fail("drive not ready: " + drive, error);
+    }
+  }
+  RememberDriveDirectory(CurrentDirectoryW());
+}
+
+void Win32Platform::ChangeDirectory(const std::string& path) {
+  if (path.empty() || win32::HasInvalidNameChar(path, false)) {
+    throw PlatformError("bad folder: " + path);
+  }
+  const std::wstring full = FullPath(Widen(path));
+  const std::wstring current = CurrentDirectoryW();
+  const bool other_drive = IsDriveForm(full) &&
+                           !(IsDriveForm(current) && UpperLetter(current[0]) == UpperLetter(full[0]));
+  if (other_drive) {
+    // Like the command shell: another drive's folder changes only what that
+    // drive remembers, not the current drive.
+    if (!IsDirectory(full)) throw PlatformError("no folder: " + path);
+    RememberDriveDirectory(full);
+    return;
+  }
+  if (!SetCurrentDirectoryW(full.c_str())) {
+    const DWORD error = GetLastError();
+    Fail("SetCurrentDirectory " + path, error);
+  }
+  RememberDriveDirectory(CurrentDirectoryW());
+}
+
+std::string Win32Platform::CurrentDirectory() { return Narrow(CurrentDirectoryW()); }
+
+std::string Win32Platform::DirectoryLookup(const std::string& name, int attributes) {
+  const std::string last = win32::LastComponent(name);
+  // "." and ".." would name the folder itself or its parent, never an entry.
+  if (last.empty() || last == "." || last == "..") return {};
+  if (win32::HasInvalidNameChar(last, true)) throw PlatformError("malformed name: " + name);
+  const bool pattern = last.find_first_of("*?") != std::string::npos;
+  if (!pattern && (win32::IsReservedDeviceName(last) || win32::EndsInDotOrSpace(last))) {
+    throw PlatformError("malformed name: " + name);
+  }
+  // Hidden (2), system (4) and folder (16) entries match only when the mask
+  // names them; mask 63 takes every entry.
+  const DWORD excluded = (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY) &
+                         ~static_cast<DWORD>(attributes);
+  const std::wstring wide = Widen(name);
+  const std::wstring query = wide.size() >= MAX_PATH - 12 ? LongForm(FullPath(wide)) : wide;
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(query.c_str(), &data));
+  if (!find.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+        error == ERROR_PATH_NOT_FOUND) {
+      return {};
+    }
+    Fail("FindFirstFile " + name, error);
+  }
+  do {
+    if (IsDotEntry(data.cFileName)) continue;
+    if (data.dwFileAttributes & excluded) continue;
+    return Narrow(data.cFileName);
+  } while (FindNextFileW(find.get(), &data));
+  return {};
+}
+
+// A copy or move and what it has done so far, shared with its thread.
+struct Win32Platform::Transfer {
+  std::function<DWORD(Transfer&)> work;  // 0 or a Win32 error
+  volatile LONGLONG done = 0;
+  volatile LONGLONG total = 0;
+  DWORD error = 0;
+};
+
+namespace {
+
+DWORD CALLBACK TransferProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
+                                LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+  auto* transfer = static_cast<Win32Platform::Transfer*>(data);
+  InterlockedExchange64(&transfer->total, total.QuadPart);
+  InterlockedExchange64(&transfer->done, done.QuadPart);
+  return PROGRESS_CONTINUE;
+}
+
+DWORD WINAPI TransferThread(LPVOID data) {
+  auto* transfer = static_cast<Win32Platform::Transfer*>(data);
+  transfer->error = transfer->work(*transfer);
+  return 0;
+}
+
+// Writes the file's data to the device. A read-only copy cannot be opened
+// for writing: the attribute is lifted while the data is flushed.
+DWORD Flush(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (read_only) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    if (!FlushFileBuffers(h)) error = GetLastError();
+    CloseHandle(h);
+  }
+  if (read_only) SetFileAttributesW(path.c_str(), attributes);
+  return error;
+}
+
+}  // namespace
+
+DWORD Win32Platform::Run(Transfer& transfer) {
+  if (!progress_) return transfer.work(transfer);
+  HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, 0, nullptr);
+  if (!thread) return transfer.work(transfer);
+  struct Phases {
+    CopyProgress& progress;
+    explicit Phases(CopyProgress& p) : progress(p) { progress(CopyPhase::Begin, 0, 0); }
+    ~Phases() { progress(CopyPhase::End, 0, 0); }
+    Phases(const Phases&) = delete;
+    Phases& operator=(const Phases&) = delete;
+  } phases(progress_);
+  for (;;) {
+    const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) break;
+    if (woken == WAIT_FAILED) {
+      WaitForSingleObject(thread, INFINITE);
+      break;
+    }
+    progress_(CopyPhase::Step, static_cast<std::uint64_t>(InterlockedCompareExchange64(&transfer.done, 0, 0)),
+              static_cast<std::uint64_t>(InterlockedCompareExchange64(&transfer.total, 0, 0)));
+  }
+  CloseHandle(thread);
+  return transfer.error;
+}
+
+void Win32Platform::CopyFile(const std::string& source, const std::string& destination) {
+  CheckDestinationName(destination);
+  const std::wstring from = LongForm(FullPath(Widen(source)));
+  const std::wstring to = LongForm(FullPath(Widen(destination)));
+  // Windows refuses to copy over a read-only file; not every implementation
+  // of it does (Wine replaces it), so the rule is kept here.
+  const DWORD existing = GetFileAttributesW(to.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
+    throw PlatformError("read-only destination: " + destination);
+  }
+  Transfer transfer;
+  transfer.work = [&from, &to](Transfer& self) -> DWORD {
+    if (!CopyFileExW(from.c_str(), to.c_str(), &TransferProgress, &self, nullptr, 0)) return GetLastError();
+    // The copy counts only once it is on the device.
+    return Flush(to);
+  };
+  const DWORD error = Run(transfer);
+  if (error) Fail("copy " + source + " => " + destination, error);
+}
+
+void Win32Platform::DeleteFile(const std::string& path) {
+  CheckDestinationName(path);
+  if (!DeleteFileW(LongForm(FullPath(Widen(path))).c_str())) {
+    const DWORD error = GetLastError();
+    Fail("DeleteFile " + path, error);
+  }
+}
+
+void Win32Platform::RenameFile(const std::string& source, const std::string& destination) {
+  CheckDestinationName(destination);
+  const std::wstring from = LongForm(FullPath(Widen(source)));
+  const std::wstring to = LongForm(FullPath(Widen(destination)));
+  // Never replaces: the move fails when the destination exists. Where one
+  // drive letter spans two volumes (a mounted folder), Windows copies, flushes
+  // and only then removes the source.
+  Transfer transfer;
+  transfer.work = [&from, &to](Transfer& self) -> DWORD {
+    return MoveFileWithProgressW(from.c_str(), to.c_str(), &TransferProgress, &self,
+                                 MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
+  };
+  const DWORD error = Run(transfer);
+  if (error) Fail("move " + source + " => " + destination, error);
+}
+
+MessageBoxResult Win32Platform::ShowMessage(const std::string& text, MessageBoxStyle style) {
+  const HWND owner = (owner_ && IsWindowVisible(owner_)) ? owner_ : nullptr;
+  UINT flags = static_cast<UINT>(style);
+  if (!owner) flags |= MB_SETFOREGROUND;
+  const int result = MessageBoxW(owner, MessageText(text).c_str(), kTitle, flags);
+  if (result == 0) {
+    const DWORD error = GetLastError();
+    Fail("MessageBox", error);
+  }
+  return static_cast<MessageBoxResult>(result);
+}
+
+void Win32Platform::ShowHelp(WindowHandle owner, const std::string& file, int command, int data) {
+  const std::wstring path = ProgramFolder() + Widen(file);
+  if (IsWinHelpFile(path) && HasWinHelpViewer()) {
+    // WinHelpA takes an ANSI path: use the short alias when the long one
+    // does not fit the code page.
+    std::wstring usable = path;
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (lossy) {
+      wchar_t alias[MAX_PATH + 1];
+      const DWORD n = GetShortPathNameW(path.c_str(), alias, MAX_PATH + 1);
+      if (n > 0 && n <= MAX_PATH) usable.assign(alias, n);
+    }
+    const int size = WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    if (WinHelpA(reinterpret_cast<HWND>(owner), ansi.c_str(), static_cast<UINT>(command),
+                 static_cast<ULONG_PTR>(data))) {
+      return;
+    }
+  }
+  if (!own_help_) throw PlatformError("no help viewer");
+  own_help_();
+}
+
+int Win32Platform::MeasureTextWidth(const std::string& text) {
+  HDC dc = GetDC(nullptr);
+  if (!dc) {
+    const DWORD error = GetLastError();
+    Fail("GetDC", error);
+  }
+  const HGDIOBJ old = SelectObject(dc, DialogFont());
+  const std::wstring wide = Widen(text);
+  SIZE size{};
+  const BOOL ok = GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  if (!ok) {
+    const DWORD error = GetLastError();
+    Fail("GetTextExtentPoint32", error);
+  }
+  return MulDiv(size.cx, 1440, Dpi());
+}
+
+void Win32Platform::Terminate() { ExitProcess(0); }
+
+std::vector<DriveInfo> Win32Platform::DriveList() {
+  wchar_t buffer[26 * 4 + 2] = {};
+  const DWORD n = GetLogicalDriveStringsW(static_cast<DWORD>(std::size(buffer)), buffer);
+  if (n == 0 || n > std::size(buffer)) {
+    const DWORD error = GetLastError();
+    Fail("GetLogicalDriveStrings", error);
+  }
+
+  std::vector<LabelJob*> jobs;
+  std::vector<HANDLE> threads;
+  for (const wchar_t* root = buffer; *root; root += wcslen(root) + 1) {
+    if (!std::iswalpha(root[0])) continue;
+    auto* job = new LabelJob;
+    job->root[0] = UpperLetter(root[0]);
+    job->root[1] = L':';
+    job->root[2] = L'\\';
+    job->type = GetDriveTypeW(job->root);
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, &ReadLabel, job,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) Release(job);  // the thread's share: it never started
+    jobs.push_back(job);
+    threads.push_back(thread);
+  }
+  std::vector<HANDLE> running;
+  for (HANDLE t : threads) {
+    if (t) running.push_back(t);
+  }
+  if (!running.empty()) {
+    WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE,
+                           kDriveLabelWaitMs);
+  }
+
+  std::vector<DriveInfo> drives;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    DriveInfo drive;
+    drive.letter = static_cast<char>(jobs[i]->root[0]);
+    // A label is read only from a thread that has finished with it.
+    if (threads[i] && WaitForSingleObject(threads[i], 0) == WAIT_OBJECT_0) {
+      drive.label = Narrow(jobs[i]->label);
+    }
+    drives.push_back(drive);
+    if (threads[i]) CloseHandle(threads[i]);
+    Release(jobs[i]);
+  }
+  std::sort(drives.begin(), drives.end(),
+            [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+  return drives;
+}
+
+std::string Win32Platform::OpenFolder(const std::string& folder) {
+  if (folder.empty() || win32::HasInvalidNameChar(folder, false)) {
+    throw PlatformError("bad folder: " + folder);
+  }
+  std::wstring wide = Widen(folder);
+  if (wide.size() == 2 && IsDriveForm(wide)) wide += L'\\';  // "D:" is the drive's root
+  const std::wstring full = FullPath(wide);
+  if (!IsDirectory(full)) throw PlatformError("cannot open folder: " + folder);
+  std::wstring stored = StoredForm(full);
+  if (stored.size() > 3 && stored.back() == L'\\') stored.pop_back();
+  return Narrow(stored);
+}
+
+std::vector<std::string> Win32Platform::SubFolders(const std::string& folder) {
+  std::wstring pattern = LongForm(FullPath(Widen(folder)));
+  if (pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirst(pattern, data));
+  if (!find.valid()) {
+    const DWORD error = GetLastError();
+    Fail("list folder " + folder, error);
+  }
+  std::vector<std::wstring> names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
+    if (IsDotEntry(data.cFileName)) continue;
+    names.emplace_back(data.cFileName);
+  } while (FindNextFileW(find.get(), &data));
+  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+           CSTR_LESS_THAN;
+  });
+  std::vector<std::string> out;
+  out.reserve(names.size());
+  for (const std::wstring& name : names) out.push_back(Narrow(name));
+  return out;
+}
+
+bool Win32Platform::SameFile(const std::string& a, const std::string& b) {
+  struct Identity {
+    bool exists = false;
+    BY_HANDLE_FILE_INFORMATION info{};
+  };
+  const auto identify = [](const std::string& path) {
+    Identity id;
+    HANDLE h = CreateFileW(LongForm(FullPath(Widen(path))).c_str(), 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+          error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH) {
+        return id;
+      }
+      Fail("cannot identify " + path, error);
+    }
+    const BOOL ok = GetFileInformationByHandle(h, &id.info);
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    if (!ok) Fail("GetFileInformationByHandle " + path, error);
+    id.exists = true;
+    return id;
+  };
+  const Identity x = identify(a);
+  if (!x.exists) return false;
+  const Identity y = identify(b);
+  if (!y.exists) return false;
+  const bool same_index = x.info.nFileIndexHigh == y.info.nFileIndexHigh &&
+                          x.info.nFileIndexLow == y.info.nFileIndexLow;
+  if (!same_index) return false;
+  if (x.info.dwVolumeSerialNumber == y.info.dwVolumeSerialNumber) return true;
+  // Two drive letters over one volume (a substituted drive, Wine's drive
+  // links) may report different serial numbers for one file: the same index
+  // with the same size, times and link count is taken as the same file, which
+  // at worst refuses a transfer that would have been safe.
+  return x.info.nFileSizeHigh == y.info.nFileSizeHigh &&
+         x.info.nFileSizeLow == y.info.nFileSizeLow &&
+         CompareFileTime(&x.info.ftLastWriteTime, &y.info.ftLastWriteTime) == 0 &&
+         CompareFileTime(&x.info.ftCreationTime, &y.info.ftCreationTime) == 0 &&
+         x.info.nNumberOfLinks == y.info.nNumberOfLinks;
+}
+
+}  // namespace tarnivo

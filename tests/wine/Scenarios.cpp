@@ -1,0 +1,457 @@
+// End-to-end scenarios: tarnivo.exe started with a path, driven through its
+// dialog and message boxes, its exit awaited, the files checked.
+#include "App.h"
+#include "Files.h"
+#include "Harness.h"
+#include "dialog/win32/ControlIds.h"
+
+namespace tarnivo::wine {
+namespace {
+
+const std::wstring kC = L"C:\\tarnivo-e2e";
+const std::wstring kD = L"D:\\tarnivo-e2e";
+
+const std::wstring kOverwrite = L"The destination file already exits.\r\nOverwrite ?";
+const std::wstring kTransferError = L"Error during copy or move.\r\nFile may already exist or is in use.";
+const std::wstring kNotFound = L"File not found !!";
+
+// Answers the one message box expected now, checking its text and buttons.
+bool ExpectBox(Check& check, App& app, const std::wstring& text, std::initializer_list<int> buttons,
+               int answer) {
+  const HWND box = app.Box();
+  check.That(box != nullptr, "a message box appears: " + Utf8(text));
+  if (!box) return false;
+  check.Equal(Utf8(BoxText(box)), Utf8(text), "message text");
+  for (const int id : {IDOK, IDCANCEL, IDYES, IDNO, IDRETRY}) {
+    bool wanted = false;
+    for (const int b : buttons) wanted = wanted || b == id;
+    check.Equal(HasButton(box, id), wanted, "button " + std::to_string(id) + " shown");
+  }
+  Answer(box, answer);
+  check.That(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }), "the box closes");
+  return true;
+}
+
+bool WaitDirPath(HWND dialog, const std::wstring& path) {
+  return WaitFor([&] { return DirPath(dialog) == path; });
+}
+
+void Open(Check& check, HWND dialog, const std::wstring& entry, const std::wstring& then) {
+  check.That(OpenDirEntry(dialog, entry), "the folder list shows " + Utf8(entry));
+  check.That(WaitDirPath(dialog, then), "the folder list opens " + Utf8(then) + ", has " + Utf8(DirPath(dialog)));
+}
+
+void ChooseDrive(Check& check, HWND dialog, wchar_t letter, const std::wstring& root) {
+  check.That(SelectDrive(dialog, letter), std::string("the drive list has ") + static_cast<char>(letter));
+  check.That(WaitDirPath(dialog, root), "the folder list moves to " + Utf8(root));
+}
+
+void ChooseMove(Check& check, HWND dialog) {
+  Click(dialog, ControlId::optMove);
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optMove); }), "Move is selected");
+}
+
+void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
+  const std::wstring folder = kC + L"\\My Documents";
+  FreshFolder(folder + L"\\Letters");
+  FreshFolder(kD + L"\\Backup");
+  const std::wstring file = folder + L"\\Letter to Ann.doc";
+  WriteFileText(file, "Dear Ann");
+  const std::wstring alias = ShortPath(file);
+  check.That(alias != file && alias.find(L' ') == std::wstring::npos, "a short alias: " + Utf8(alias));
+
+  App app(program, alias);
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  const std::wstring label = Text(Item(dialog, ControlId::lblFileName));
+  check.That(label.rfind(L"C:\\", 0) == 0 && label.size() > 18 &&
+                 label.substr(label.size() - 18) == L"\\Letter to Ann.doc",
+             "the label shows the long path: " + Utf8(label));
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc", "the stored name");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::lstDrive))).substr(0, 2), "c:", "the file's drive");
+  check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
+  check.That(Checked(dialog, ControlId::optCopy) && !Checked(dialog, ControlId::optMove), "Copy is selected");
+  check.That(Checked(dialog, ControlId::optDrive), "Local is selected");
+  check.That(app.Focus() == Item(dialog, ControlId::lstDrive), "the drive list has the focus");
+
+  ChooseDrive(check, dialog, L'd', L"D:\\");
+  Open(check, dialog, L"tarnivo-e2e", kD);
+  Open(check, dialog, L"Backup", kD + L"\\Backup");
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after the copy");
+  check.Equal(ReadFileText(kD + L"\\Backup\\Letter to Ann.doc"), "Dear Ann", "the copy");
+  check.Equal(ReadFileText(file), "Dear Ann", "the source stays");
+}
+
+void QuotedLongPath(Check& check, const std::wstring& program) {
+  const std::wstring folder = kC + L"\\quoted path";
+  FreshFolder(folder);
+  WriteFileText(folder + L"\\Report 2024.txt", "figures");
+  App app(program, L"\"" + folder + L"\\Report 2024.txt\"");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Report 2024.txt", "the stored name");
+  check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
+  SetText(dialog, ControlId::txtFileName, L"Report copy.txt");
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after the copy");
+  check.Equal(ReadFileText(folder + L"\\Report copy.txt"), "figures", "the copy under its new name");
+  check.Equal(ReadFileText(folder + L"\\Report 2024.txt"), "figures", "the source stays");
+}
+
+// An existing destination: No leaves everything and the dialog; Yes replaces.
+void Overwrite(Check& check, const std::wstring& program) {
+  for (const bool yes : {false, true}) {
+    FreshFolder(kC + L"\\ow\\src");
+    FreshFolder(kC + L"\\ow\\dst");
+    WriteFileText(kC + L"\\ow\\src\\data.txt", "new");
+    WriteFileText(kC + L"\\ow\\dst\\data.txt", "old");
+    App app(program, kC + L"\\ow\\src\\data.txt");
+    const HWND dialog = app.Dialog();
+    check.That(dialog != nullptr, "the dialog appears");
+    if (!dialog) return;
+    Open(check, dialog, L"ow", kC + L"\\ow");
+    Open(check, dialog, L"dst", kC + L"\\ow\\dst");
+    Click(dialog, ControlId::cmdOK);
+    ExpectBox(check, app, kOverwrite, {IDYES, IDNO}, yes ? IDYES : IDNO);
+    if (yes) {
+      check.That(app.Exited(), "Yes: the program ends");
+      check.Equal(ReadFileText(kC + L"\\ow\\dst\\data.txt"), "new", "Yes: the file is replaced");
+    } else {
+      check.That(!app.Exited(1000), "No: the dialog stays open");
+      check.That(app.Box(500) == nullptr, "No: no further message");
+      check.Equal(ReadFileText(kC + L"\\ow\\dst\\data.txt"), "old", "No: the old file stays");
+      Click(dialog, ControlId::cmdCancel);
+      check.That(app.Exited(), "Cancel ends the program");
+    }
+    check.Equal(ReadFileText(kC + L"\\ow\\src\\data.txt"), "new", "the source stays");
+  }
+}
+
+void MoveWithinDrive(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\mv\\into");
+  WriteFileText(kC + L"\\mv\\a.txt", "moving");
+  const auto identity = FileIdentity(kC + L"\\mv\\a.txt");
+  App app(program, kC + L"\\mv\\a.txt");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  ChooseMove(check, dialog);
+  Open(check, dialog, L"into", kC + L"\\mv\\into");
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after the move");
+  check.That(!Exists(kC + L"\\mv\\a.txt"), "the source has gone");
+  check.Equal(ReadFileText(kC + L"\\mv\\into\\a.txt"), "moving", "the file is in its new folder");
+  check.That(FileIdentity(kC + L"\\mv\\into\\a.txt") == identity, "renamed, not copied");
+}
+
+void MoveToOtherDrive(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\mvd");
+  FreshFolder(kD + L"\\mvd backup");
+  WriteFileText(kC + L"\\mvd\\REPORT.DOC", "quarterly");
+  App app(program, kC + L"\\MVD\\report.doc");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "REPORT.DOC", "the stored name");
+  ChooseMove(check, dialog);
+  ChooseDrive(check, dialog, L'd', L"D:\\");
+  Open(check, dialog, L"tarnivo-e2e", kD);
+  Open(check, dialog, L"mvd backup", kD + L"\\mvd backup");
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after the move");
+  check.Equal(ReadFileText(kD + L"\\mvd backup\\REPORT.DOC"), "quarterly", "the file is on D:");
+  check.That(!Exists(kC + L"\\mvd\\REPORT.DOC"), "the source has gone");
+}
+
+void CancelAndEscape(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\cancel");
+  WriteFileText(kC + L"\\cancel\\keep.txt", "keep");
+  for (const bool escape : {false, true}) {
+    App app(program, kC + L"\\cancel\\keep.txt");
+    const HWND dialog = app.Dialog();
+    check.That(dialog != nullptr, "the dialog appears");
+    if (!dialog) return;
+    ChooseMove(check, dialog);
+    if (escape) {
+      PostKey(app.Focus(), VK_ESCAPE);
+    } else {
+      Click(dialog, ControlId::cmdCancel);
+    }
+    check.That(app.Exited(), escape ? "Escape ends the program" : "Cancel ends the program");
+    check.Equal(ReadFileText(kC + L"\\cancel\\keep.txt"), "keep", "nothing moved");
+  }
+}
+
+void NoUsableArgument(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\nf");
+  for (const std::wstring arguments : {L"", L"C:\\tarnivo-e2e\\nf\\missing.txt", L"\\\\server\\share\\x.txt",
+                                       L"C:\\", L"\"C:\\tarnivo-e2e\\nf\\missing file.txt\""}) {
+    App app(program, arguments);
+    ExpectBox(check, app, kNotFound, {IDOK}, IDOK);
+    check.That(app.Exited(), "the program ends: [" + Utf8(arguments) + "]");
+    check.That(!app.DialogSeen(), "the dialog never shows: [" + Utf8(arguments) + "]");
+  }
+}
+
+void DriveNotReady(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\nr");
+  WriteFileText(kC + L"\\nr\\f.txt", "f");
+  App app(program, kC + L"\\nr\\f.txt");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  check.That(SelectDrive(dialog, L'e'), "the drive list has e:");
+  ExpectBox(check, app, L"Drive e: is not ready.", {IDRETRY, IDCANCEL}, IDRETRY);
+  ExpectBox(check, app, L"Drive e: is not ready.", {IDRETRY, IDCANCEL}, IDCANCEL);
+  check.That(WaitDirPath(dialog, L"C:\\"), "Cancel: the folder list shows the root of the previous drive");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::lstDrive))).substr(0, 2), "c:", "Cancel: the previous drive");
+  // With Network selected the drive list no longer moves the folder list.
+  Click(dialog, ControlId::optNetwork);
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optNetwork); }), "Network is selected");
+  check.That(SelectDrive(dialog, L'e'), "e: again");
+  check.That(app.Box(1000) == nullptr, "Network: no message for e:");
+  check.Equal(Utf8(DirPath(dialog)), "C:\\", "Network: the folder list stays");
+  Click(dialog, ControlId::cmdCancel);
+  check.That(app.Exited(), "Cancel ends the program");
+}
+
+// Destinations refused with the transfer error: the source itself under
+// another spelling, device names, names Windows would change.
+void RefusedDestinations(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\self");
+  const std::wstring file = kC + L"\\self\\Letter to Ann.doc";
+  WriteFileText(file, "only copy");
+  const std::wstring alias = ShortPath(file);
+  const std::wstring names[] = {alias.substr(alias.rfind(L'\\') + 1), L"LETTER TO ANN.DOC", L"CON.txt",
+                                L"nul", L"Letter to Ann.doc.", L"Letter to Ann.doc "};
+  for (const bool move : {false, true}) {
+    App app(program, L"\"" + file + L"\"");
+    const HWND dialog = app.Dialog();
+    check.That(dialog != nullptr, "the dialog appears");
+    if (!dialog) return;
+    if (move) ChooseMove(check, dialog);
+    for (const std::wstring& name : names) {
+      SetText(dialog, ControlId::txtFileName, name);
+      Click(dialog, ControlId::cmdOK);
+      ExpectBox(check, app, kTransferError, {IDOK}, IDOK);
+      check.Equal(ReadFileText(file), "only copy", "the source survives " + Utf8(name));
+      check.That(app.Running(), "the dialog stays open after " + Utf8(name));
+    }
+    Click(dialog, ControlId::cmdCancel);
+    check.That(app.Exited(), "Cancel ends the program");
+  }
+  check.Equal(FolderEntries(kC + L"\\self"), 1, "the folder holds only the source");
+}
+
+// A folder typed into the network box: taken when the box loses the focus
+// (clicking OK), not when Enter presses OK from inside the box.
+void TypedFolder(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\typed");
+  FreshFolder(kD + L"\\typed target");
+  WriteFileText(kC + L"\\typed\\t.txt", "typed");
+  for (const bool enter : {false, true}) {
+    App app(program, kC + L"\\typed\\t.txt");
+    const HWND dialog = app.Dialog();
+    check.That(dialog != nullptr, "the dialog appears");
+    if (!dialog) return;
+    SetText(dialog, ControlId::txtFileName, enter ? L"by enter.txt" : L"by click.txt");
+    FocusItem(dialog, ControlId::txtNetwork);
+    check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtNetwork); }), "the box has the focus");
+    SetText(dialog, ControlId::txtNetwork, L"  " + kD + L"\\typed target  ");
+    if (enter) {
+      PostKey(Item(dialog, ControlId::txtNetwork), VK_RETURN);
+    } else {
+      Click(dialog, ControlId::cmdOK);
+    }
+    check.That(app.Exited(), "the program ends after the copy");
+  }
+  check.Equal(ReadFileText(kD + L"\\typed target\\by click.txt"), "typed", "click: into the typed folder");
+  check.Equal(ReadFileText(kC + L"\\typed\\by enter.txt"), "typed", "Enter: into the folder shown before");
+}
+
+void KeyboardAccess(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\keys");
+  WriteFileText(kC + L"\\keys\\k.txt", "keys");
+  App app(program, kC + L"\\keys\\k.txt");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+
+  // Tab goes round the tab stops in tab-index order; each option group is
+  // one stop, at its selected button.
+  const ControlId order[] = {ControlId::lstDir,  ControlId::txtFileName, ControlId::cmdOK,
+                             ControlId::cmdCancel, ControlId::cmdHelp,   ControlId::optCopy,
+                             ControlId::txtNetwork, ControlId::optDrive, ControlId::lstDrive};
+  for (const ControlId next : order) {
+    PostKey(app.Focus(), VK_TAB);
+    check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }, 3000),
+               "Tab reaches " + std::string(Control(next).name));
+  }
+  PostAltKey(app.Focus(), L'a');
+  check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtFileName); }, 3000),
+             "Alt+A moves to the name box");
+  DWORD start = 1, end = 0;
+  WaitFor([&] {
+    SendMessageW(Item(dialog, ControlId::txtFileName), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return start == 0 && end == 5;
+  }, 3000);
+  check.That(start == 0 && end == 5, "entering the name box selects the name");
+  PostAltKey(app.Focus(), L'm');
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optMove); }, 3000), "Alt+M selects Move");
+  PostAltKey(app.Focus(), L'c');
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optCopy); }, 3000), "Alt+C selects Copy");
+  SetText(dialog, ControlId::txtFileName, L"k2.txt");
+  PostKey(app.Focus(), VK_RETURN);
+  check.That(app.Exited(), "Enter runs OK and the program ends");
+  check.Equal(ReadFileText(kC + L"\\keys\\k2.txt"), "keys", "the copy");
+  check.Equal(ReadFileText(kC + L"\\keys\\k.txt"), "keys", "the source stays");
+}
+
+void UnicodeName(Check& check, const std::wstring& program) {
+  const std::wstring name = L"\u00C4rger \U0001F600 \u65E5\u672C.txt";
+  FreshFolder(kC + L"\\uni");
+  FreshFolder(kD + L"\\uni");
+  WriteFileText(kC + L"\\uni\\" + name, "unicode");
+  App app(program, L"\"" + kC + L"\\uni\\" + name + L"\"");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), Utf8(name), "the name box");
+  ChooseMove(check, dialog);
+  ChooseDrive(check, dialog, L'd', L"D:\\");
+  Open(check, dialog, L"tarnivo-e2e", kD);
+  Open(check, dialog, L"uni", kD + L"\\uni");
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after the move");
+  check.Equal(ReadFileText(kD + L"\\uni\\" + name), "unicode", "moved under its own name");
+  check.That(!Exists(kC + L"\\uni\\" + name), "the source has gone");
+}
+
+void LayoutAndHelp(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\layout");
+  WriteFileText(kC + L"\\layout\\l.txt", "l");
+  App app(program, kC + L"\\layout\\l.txt");
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  if (!dialog) return;
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  check.Equal(static_cast<int>(client.right), Pixels(kClientWidth, dpi), "client width");
+  check.Equal(static_cast<int>(client.bottom), Pixels(kClientHeight, dpi), "client height");
+  for (const ControlId id : {ControlId::cmdOK, ControlId::lstDir, ControlId::txtFileName, ControlId::optNetwork}) {
+    const ControlSpec& spec = Control(id);
+    const ControlSpec& frame = Control(ControlId::fraDrive);
+    RECT r{};
+    GetWindowRect(Item(dialog, id), &r);
+    POINT at{r.left, r.top};
+    ScreenToClient(dialog, &at);
+    check.Equal(static_cast<int>(at.x), Pixels(spec.left + (spec.in_frame ? frame.left : 0), dpi),
+                std::string(spec.name) + " left");
+    check.Equal(static_cast<int>(at.y), Pixels(spec.top + (spec.in_frame ? frame.top : 0), dpi),
+                std::string(spec.name) + " top");
+    check.Equal(static_cast<int>(r.right - r.left), Pixels(spec.width, dpi), std::string(spec.name) + " width");
+  }
+  const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+  check.That(!(style & WS_THICKFRAME) && !(style & WS_MAXIMIZEBOX), "fixed size");
+
+  Click(dialog, ControlId::cmdHelp);
+  const HWND help = app.WindowTitled(L"Tarnivo Help");
+  check.That(help != nullptr, "Help shows the help text");
+  if (help) {
+    const HWND text = GetWindow(help, GW_CHILD);
+    check.That(text && Text(text).find(L"Copy / Move") != std::wstring::npos, "the help text is there");
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    check.That(WaitFor([&] { return !IsWindow(help); }), "the help window closes");
+  }
+  check.That(app.Running(), "the dialog stays after help");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  check.That(app.Exited(), "closing the window ends the program");
+  check.Equal(ReadFileText(kC + L"\\layout\\l.txt"), "l", "nothing changed");
+}
+
+// The exe's own record: the icon in two sizes, the version, the manifest.
+void ExeResources(Check& check, const std::wstring& program) {
+  const HMODULE exe = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  check.That(exe != nullptr, "the exe loads as data");
+  if (!exe) return;
+  const auto resource = [exe](const wchar_t* type) -> std::string {
+    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), type);
+    HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return data ? std::string(data, SizeofResource(exe, found)) : std::string();
+  };
+  const std::string group = resource(MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  std::string sizes;
+  for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+    const auto width = static_cast<unsigned char>(group[at]);
+    const auto bits = static_cast<unsigned char>(group[at + 6]);
+    sizes += std::to_string(width) + "x" + std::to_string(width) + "@" + std::to_string(bits) + " ";
+  }
+  check.Equal(sizes, "16x16@8 32x32@8 ", "icon images");
+  const std::string manifest = resource(MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  check.That(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+                 manifest.find("version=\"6.0.0.0\"") != std::string::npos,
+             "the manifest asks for common controls 6");
+  check.That(manifest.find("<dpiAware>true</dpiAware>") != std::string::npos, "the manifest is DPI-aware");
+  FreeLibrary(exe);
+
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(program.c_str(), &handle);
+  std::string info(size, '\0');
+  check.That(size > 0 && GetFileVersionInfoW(program.c_str(), 0, size, info.data()), "a version record");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+    check.Equal(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "FILEVERSION 1,0");
+    check.Equal(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "FILEVERSION 0,22");
+    check.Equal(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "PRODUCTVERSION 1,0");
+    check.Equal(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "PRODUCTVERSION 0,22");
+  } else {
+    check.That(false, "a fixed version record");
+  }
+  const struct {
+    const wchar_t* key;
+    const char* value;
+  } strings[] = {{L"FileVersion", "1.00.0022"},
+                 {L"ProductVersion", "1.00.0022"},
+                 {L"FileDescription", "Copy files from the explorer to any folder"}};
+  for (const auto& s : strings) {
+    wchar_t* value = nullptr;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
+    const bool found = VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) && value;
+    check.Equal(found ? Utf8(value) : std::string("<none>"), s.value, Utf8(s.key));
+  }
+}
+
+}  // namespace
+
+std::vector<TestCase> Scenarios(const std::wstring& program) {
+  const auto with = [program](void (*scenario)(Check&, const std::wstring&)) {
+    return [program, scenario](Check& check) { scenario(check, program); };
+  };
+  return {
+      {"e2e: short alias command line, copy to D:", with(ShortAliasTypicalRun)},
+      {"e2e: quoted long path, copy under a new name", with(QuotedLongPath)},
+      {"e2e: overwrite No keeps the file, Yes replaces it", with(Overwrite)},
+      {"e2e: move within C: renames", with(MoveWithinDrive)},
+      {"e2e: move to D: copies then deletes", with(MoveToOtherDrive)},
+      {"e2e: Cancel and Escape change nothing", with(CancelAndEscape)},
+      {"e2e: no usable argument: File not found", with(NoUsableArgument)},
+      {"e2e: drive not ready: Retry, Cancel", with(DriveNotReady)},
+      {"e2e: refused destinations keep the source", with(RefusedDestinations)},
+      {"e2e: typed folder: click takes it, Enter does not", with(TypedFolder)},
+      {"e2e: tab order, access keys, Enter", with(KeyboardAccess)},
+      {"e2e: Unicode name moved to D:", with(UnicodeName)},
+      {"e2e: layout, help, close box", with(LayoutAndHelp)},
+      {"exe: icon, manifest and version record", with(ExeResources)},
+  };
+}
+
+}  // namespace tarnivo::wine
