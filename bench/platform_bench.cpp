@@ -1,0 +1,231 @@
+// Times the POSIX layer's file operations against the system's own tools in
+// one run and prints the ratios. Not a test: tools/bench-platform.sh prepares
+// the data, runs this and cleans up.
+//
+//   tarnivo_bench --disk DIR [--tmpfs DIR] [--big DIR] [--repeat N] [--only WHAT]
+//                 [--each]
+//
+// DIR/src.bin (on disk) and TMPFS/src.bin are the files to copy and move;
+// BIG is a folder of many entries holding file050000.txt. --only runs one of
+// copy, rename, move, intake; --each prints every run.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "paths/Intake.h"
+#include "paths/Text.h"
+#include "platform/posix/PosixPlatform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool g_each = false;  // print every run
+
+double Seconds(const std::function<void()>& work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+void Run(const std::string& command) {
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+std::string Quote(const std::string& path) { return "'" + path + "'"; }
+
+bool IsFile(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void Remove(const std::string& path) {
+  ::unlink(path.c_str());
+  ::sync();  // each timed run starts with nothing left to write
+}
+
+// Runs one measurement in a child process, so that the peak memory printed
+// is that measurement's own.
+void Measured(const char* name, const std::function<void()>& work) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    work();
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::printf("%s: failed\n", name);
+    std::exit(1);
+  }
+  std::printf("  peak memory of %s: %.1f MB\n", name, usage.ru_maxrss / 1024.0);
+}
+
+// Medians of both, and the median of the ratios of runs made side by side,
+// which a busy machine disturbs least.
+void Line(const char* what, const std::vector<double>& ours, const std::vector<double>& reference,
+          const char* against) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < ours.size() && i < reference.size(); ++i) {
+    ratios.push_back(ours[i] / reference[i]);
+    if (g_each) {
+      std::printf("  run %zu: %.3f ms against %.3f ms\n", i + 1, ours[i] * 1e3, reference[i] * 1e3);
+    }
+  }
+  std::printf("%-36s %9.3f ms  %-20s %9.3f ms  ratio %.3f\n", what, Median(ours) * 1e3, against,
+              Median(reference) * 1e3, Median(ratios));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string disk;
+  std::string tmpfs;
+  std::string big;
+  int repeat = 3;
+  std::string only;
+  for (int i = 1; i < argc; ++i) {
+    const std::string key = argv[i];
+    if (key == "--each") {
+      g_each = true;
+      continue;
+    }
+    if (i + 1 >= argc) break;
+    if (key == "--only") only = argv[i + 1];
+    if (key == "--disk") disk = argv[i + 1];
+    if (key == "--tmpfs") tmpfs = argv[i + 1];
+    if (key == "--big") big = argv[i + 1];
+    if (key == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+    ++i;
+  }
+  auto wanted = [&](const char* what) { return only.empty() || only == what; };
+  if (disk.empty() || !IsFile(disk + "/src.bin")) {
+    std::fprintf(stderr, "usage: %s --disk DIR [--tmpfs DIR] [--big DIR] [--repeat N]\n"
+                         "       DIR/src.bin must exist (tools/bench-platform.sh makes it)\n",
+                 argv[0]);
+    return 2;
+  }
+
+  ::unsetenv("TARNIVO_DRIVES");  // the default map: C: is "/"
+  tarnivo::PosixPlatform platform({}, nullptr);
+  auto form = [&](const std::string& native) { return platform.ToDriveForm(native); };
+  const std::string src = disk + "/src.bin";
+  struct stat st{};
+  ::stat(src.c_str(), &st);
+  std::printf("file size %.1f MiB, %d runs each, medians\n", st.st_size / 1048576.0, repeat);
+
+  // CopyFile against cp followed by sync of the copy: both end with the data
+  // on the device.
+  if (wanted("copy")) Measured("the copy", [&] {
+    std::vector<double> ours;
+    std::vector<double> theirs;
+    const std::string a = disk + "/copy-ours.bin";
+    const std::string b = disk + "/copy-cp.bin";
+    auto run_ours = [&] {
+      Remove(a);
+      ours.push_back(Seconds([&] { platform.CopyFile(form(src), form(disk) + "\\copy-ours.bin"); }));
+    };
+    auto run_theirs = [&] {
+      Remove(b);
+      theirs.push_back(Seconds([&] { Run("cp " + Quote(src) + " " + Quote(b) + " && sync " + Quote(b)); }));
+    };
+    for (int r = 0; r < repeat; ++r) {
+      // Turn about, so that neither always runs on a disk the other just used.
+      if (r % 2 == 0) {
+        run_ours();
+        run_theirs();
+      } else {
+        run_theirs();
+        run_ours();
+      }
+    }
+    Remove(a);
+    Remove(b);
+    Line("CopyFile", ours, theirs, "cp + sync FILE");
+  });
+
+  // RenameFile on one file system against mv.
+  if (wanted("rename")) Measured("the rename", [&] {
+    std::vector<double> ours;
+    std::vector<double> theirs;
+    const std::string moved = disk + "/moved.bin";
+    for (int r = 0; r < repeat; ++r) {
+      ours.push_back(Seconds([&] { platform.RenameFile(form(src), form(moved)); }));
+      theirs.push_back(Seconds([&] { Run("mv " + Quote(moved) + " " + Quote(src)); }));
+    }
+    Line("RenameFile, same file system", ours, theirs, "mv");
+  });
+
+  // A move from tmpfs to the disk: a copy, then the source removed.
+  if (wanted("move") && !tmpfs.empty() && IsFile(tmpfs + "/src.bin")) Measured("the move", [&] {
+    std::vector<double> ours;
+    std::vector<double> theirs;
+    std::vector<double> theirs_synced;
+    const std::string from = tmpfs + "/src.bin";
+    const std::string to = disk + "/from-tmpfs.bin";
+    for (int r = 0; r < repeat; ++r) {
+      Remove(to);
+      ours.push_back(Seconds([&] { platform.RenameFile(form(from), form(to)); }));
+      Run("cp " + Quote(to) + " " + Quote(from));
+      Remove(to);
+      theirs.push_back(Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to)); }));
+      Run("cp " + Quote(to) + " " + Quote(from));
+      Remove(to);
+      theirs_synced.push_back(
+          Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to) + " && sync " + Quote(to)); }));
+      Run("cp " + Quote(to) + " " + Quote(from));
+    }
+    Remove(to);
+    Line("RenameFile, tmpfs to disk", ours, theirs, "mv");
+    Line("RenameFile, tmpfs to disk", ours, theirs_synced, "mv + sync FILE");
+  });
+
+  // Intake of one file in a folder of many entries, by its name in another
+  // letter case and by its alias, against listing the folder once.
+  if (wanted("intake") && !big.empty() && IsFile(big + "/file050000.txt")) {
+    const std::string folder = tarnivo::ToUpper(form(big));
+    std::vector<double> listing;
+    for (int r = 0; r < repeat; ++r) {
+      listing.push_back(Seconds([&] { Run("ls -f " + Quote(big) + " > /dev/null"); }));
+    }
+    const struct {
+      const char* what;
+      const char* memory;
+      const char* name;
+    } intakes[] = {
+        {"intake by name, 100 000 entries", "the intake by name", "FILE050000.TXT"},
+        {"intake by alias, 100 000 entries", "the intake by alias", "FILE05~1.TXT"},
+    };
+    for (const auto& intake : intakes) {
+      Measured(intake.memory, [&] {
+        std::vector<double> times;
+        for (int r = 0; r < repeat; ++r) {
+          times.push_back(Seconds([&] { tarnivo::InitDir(platform, folder + "\\" + intake.name); }));
+        }
+        Line(intake.what, times, listing, "ls -f of the folder");
+      });
+    }
+  }
+  return 0;
+}

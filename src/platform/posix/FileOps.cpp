@@ -1,0 +1,475 @@
+#include "platform/posix/FileOps.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "platform/PlatformServices.h"
+#include "platform/posix/PosixFaults.h"
+
+namespace tarnivo::posix {
+namespace {
+
+FaultHook& Hook() {
+  static FaultHook hook;
+  return hook;
+}
+
+// Writeback runs one chunk behind the copy: at most two chunks of the copy
+// sit in memory, and the progress shown is what the device holds.
+constexpr std::uint64_t kChunk = 16u << 20;
+constexpr std::size_t kBufferSize = 1u << 20;  // read/write fallback
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+[[noreturn]] void Fail(const std::string& what, int err) {
+  throw PlatformError(what + ": " + std::strerror(err));
+}
+
+// Runs a system call unless the fault hook fails its step first; returns
+// the call's result, or -1 with errno set to the injected error.
+template <typename Call>
+auto Step(FileStep step, Call call) -> decltype(call()) {
+  if (const int err = InjectedFault(step)) {
+    errno = err;
+    return -1;
+  }
+  decltype(call()) r;
+  do {
+    r = call();
+  } while (r == -1 && errno == EINTR);
+  return r;
+}
+
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { Reset(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  // Closes and reports the error that close gives (a delayed write error).
+  int Close() {
+    const int fd = std::exchange(fd_, -1);
+    if (const int err = InjectedFault(FileStep::Close)) {
+      ::close(fd);
+      errno = err;
+      return -1;
+    }
+    // Not repeated on EINTR: the descriptor is gone whatever close says.
+    return ::close(fd);
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+Fd OpenFolder(const std::string& folder) {
+  const int fd = Step(FileStep::Open, [&] {
+    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  });
+  if (fd < 0) Fail("open folder " + folder, errno);
+  return Fd(fd);
+}
+
+bool IsHiddenName(const std::string& name) { return !name.empty() && name.front() == '.'; }
+
+int RenameNoReplace(int from_dir, const std::string& from, int to_dir, const std::string& to) {
+  return Step(FileStep::Rename, [&] {
+    return static_cast<int>(::syscall(SYS_renameat2, from_dir, from.c_str(), to_dir, to.c_str(),
+                                      RENAME_NOREPLACE));
+  });
+}
+
+bool NoReplaceUnsupported(int err) {
+  return err == EINVAL || err == ENOSYS || err == ENOTSUP || err == EOPNOTSUPP;
+}
+
+// Gives `to` the entry `from` without replacing anything, where renameat2
+// cannot: a hard link and an unlink, or, where the file system has no hard
+// links, a rename after checking that `to` is free. Returns 0 or the error.
+int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, const std::string& to,
+                         bool is_folder) {
+  if (!is_folder) {
+    if (Step(FileStep::Link, [&] { return ::linkat(from_dir, from.c_str(), to_dir, to.c_str(), 0); }) ==
+        0) {
+      if (Step(FileStep::Unlink, [&] { return ::unlinkat(from_dir, from.c_str(), 0); }) != 0) {
+        const int err = errno;
+        ::unlinkat(to_dir, to.c_str(), 0);  // back to the one name it had
+        return err;
+      }
+      return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK) return errno;
+  }
+  struct stat st{};
+  if (::fstatat(to_dir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+  if (Step(FileStep::Rename, [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) !=
+      0) {
+    return errno;
+  }
+  return 0;
+}
+
+std::string TempName() {
+  unsigned char bytes[6] = {};
+  if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    const auto seed = static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&bytes);
+    for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> (i * 8));
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string name = ".tarnivo-";
+  for (const unsigned char b : bytes) {
+    name.push_back(kHex[b >> 4]);
+    name.push_back(kHex[b & 15]);
+  }
+  return name + ".tmp";
+}
+
+// Keeps the copy's dirty pages to about two chunks and reports the bytes
+// the device holds.
+class Writeback {
+ public:
+  Writeback(int fd, std::uint64_t total, const Progress& progress)
+      : fd_(fd), total_(total), progress_(progress) {}
+
+  // Bytes [0, end) of the copy have been written.
+  void Written(std::uint64_t end) {
+    if (end - started_ < kChunk) return;
+    ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(end - started_),
+                      SYNC_FILE_RANGE_WRITE);
+    if (started_ > on_device_) {
+      ::sync_file_range(fd_, static_cast<off_t>(on_device_),
+                        static_cast<off_t>(started_ - on_device_),
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                            SYNC_FILE_RANGE_WAIT_AFTER);
+      ::posix_fadvise(fd_, static_cast<off_t>(on_device_), static_cast<off_t>(started_ - on_device_),
+                      POSIX_FADV_DONTNEED);
+      on_device_ = started_;
+      if (progress_) progress_(on_device_, std::max(total_, end));
+    }
+    started_ = end;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t total_;
+  const Progress& progress_;
+  std::uint64_t started_ = 0;
+  std::uint64_t on_device_ = 0;
+};
+
+// The data copy, fastest way first: a clone shares the blocks, copy_file_range
+// copies inside the kernel, read/write is the last resort. A faster way is
+// given up for a slower one only while nothing has been copied.
+void CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
+  if (Step(FileStep::Clone, [&] { return ::ioctl(out, FICLONE, in); }) == 0) {
+    if (progress) progress(total, total);
+    return;
+  }
+  Writeback writeback(out, total, progress);
+  std::uint64_t done = 0;
+  for (;;) {
+    loff_t in_off = static_cast<loff_t>(done);
+    loff_t out_off = static_cast<loff_t>(done);
+    const ssize_t n = Step(FileStep::CopyRange, [&] {
+      return ::copy_file_range(in, &in_off, out, &out_off, kChunk, 0);
+    });
+    if (n < 0) {
+      const int err = errno;
+      const bool unsupported = err == EXDEV || err == EINVAL || err == ENOSYS ||
+                               err == EOPNOTSUPP || err == ENOTSUP || err == EBADF || err == EPERM;
+      if (done == 0 && unsupported) break;
+      Fail("copy", err);
+    }
+    if (n == 0) {
+      // Some file systems report an empty file instead of refusing; read
+      // it to be sure when nothing was copied.
+      if (done == 0) break;
+      return;
+    }
+    done += static_cast<std::uint64_t>(n);
+    writeback.Written(done);
+  }
+
+  std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+  if (::lseek(in, static_cast<off_t>(done), SEEK_SET) < 0 ||
+      ::lseek(out, static_cast<off_t>(done), SEEK_SET) < 0) {
+    Fail("seek", errno);
+  }
+  for (;;) {
+    const ssize_t got = Step(FileStep::Read, [&] { return ::read(in, buffer.get(), kBufferSize); });
+    if (got < 0) Fail("read", errno);
+    if (got == 0) return;
+    ssize_t put = 0;
+    while (put < got) {
+      const ssize_t n = Step(FileStep::Write, [&] {
+        return ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
+      });
+      if (n < 0) Fail("write", errno);
+      put += n;
+    }
+    done += static_cast<std::uint64_t>(got);
+    writeback.Written(done);
+  }
+}
+
+// The new file in the destination folder: unnamed (O_TMPFILE) while the data
+// is copied where the file system allows it, so that even a killed process
+// leaves nothing behind; a hidden temporary name otherwise.
+class TempFile {
+ public:
+  TempFile(int dir, const std::string& folder) : dir_(dir), folder_(folder) {
+    static const bool proc_fd = ::access("/proc/self/fd", X_OK) == 0;
+    if (proc_fd) {
+      fd_ = Fd(Step(FileStep::Create, [&] {
+        return ::openat(dir_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+      }));
+      if (fd_.get() >= 0) return;
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOTSUP) {
+        Fail("create in " + folder_, errno);
+      }
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = TempName();
+      const int fd = Step(FileStep::Create, [&] {
+        return ::openat(dir_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW,
+                        0600);
+      });
+      if (fd >= 0) {
+        fd_ = Fd(fd);
+        name_ = std::move(name);
+        return;
+      }
+      if (errno != EEXIST) Fail("create in " + folder_, errno);
+    }
+    Fail("create in " + folder_, EEXIST);
+  }
+
+  ~TempFile() {
+    if (!name_.empty()) ::unlinkat(dir_, name_.c_str(), 0);
+  }
+
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  int fd() const { return fd_.get(); }
+
+  // Gives an unnamed file its temporary name and closes it.
+  void NameAndClose() {
+    if (name_.empty()) {
+      const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
+      for (int attempt = 0; attempt < 100 && name_.empty(); ++attempt) {
+        std::string name = TempName();
+        if (Step(FileStep::Link, [&] {
+              return ::linkat(AT_FDCWD, proc.c_str(), dir_, name.c_str(), AT_SYMLINK_FOLLOW);
+            }) == 0) {
+          name_ = std::move(name);
+        } else if (errno != EEXIST) {
+          Fail("link in " + folder_, errno);
+        }
+      }
+      if (name_.empty()) Fail("link in " + folder_, EEXIST);
+    }
+    if (fd_.Close() != 0) Fail("close", errno);
+  }
+
+  // Publishes the file as `name`; from then on it is no longer temporary.
+  void Publish(const std::string& name, bool replace) {
+    if (replace) {
+      if (Step(FileStep::Rename, [&] {
+            return ::renameat(dir_, name_.c_str(), dir_, name.c_str());
+          }) != 0) {
+        Fail("rename to " + name, errno);
+      }
+    } else if (RenameNoReplace(dir_, name_, dir_, name) != 0) {
+      if (!NoReplaceUnsupported(errno)) Fail("rename to " + name, errno);
+      if (const int err = MoveWithoutRenameat2(dir_, name_, dir_, name, false)) {
+        Fail("rename to " + name, err);
+      }
+    }
+    name_.clear();
+  }
+
+ private:
+  int dir_;
+  std::string folder_;
+  Fd fd_;
+  std::string name_;
+};
+
+// What stands at `name` in `dir`: nothing (false), or an entry that a copy
+// may replace; throws for anything else.
+bool CheckDestination(int dir, const Place& dest, const struct stat& source, bool replace) {
+  struct stat st{};
+  if (::fstatat(dir, dest.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return false;
+    Fail("stat " + dest.Path(), errno);
+  }
+  if (!replace) Fail(dest.Path(), EEXIST);
+  if (::fstatat(dir, dest.name.c_str(), &st, 0) != 0) {
+    Fail(dest.Path() + " is a broken link", errno == ENOENT ? EPERM : errno);
+  }
+  if (S_ISDIR(st.st_mode)) Fail(dest.Path(), EISDIR);
+  if (!S_ISREG(st.st_mode)) Fail(dest.Path() + " is a system entry", EPERM);
+  if (IsHiddenName(dest.name)) Fail(dest.Path() + " is hidden", EPERM);
+  if ((st.st_mode & S_IWUSR) == 0) Fail(dest.Path() + " is read-only", EACCES);
+  if (st.st_dev == source.st_dev && st.st_ino == source.st_ino) {
+    Fail(dest.Path() + " is the source itself", EINVAL);
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* StepName(FileStep step) {
+  switch (step) {
+    case FileStep::Open: return "open";
+    case FileStep::Create: return "create";
+    case FileStep::Clone: return "clone";
+    case FileStep::CopyRange: return "copy_file_range";
+    case FileStep::Read: return "read";
+    case FileStep::Write: return "write";
+    case FileStep::Sync: return "fdatasync";
+    case FileStep::Close: return "close";
+    case FileStep::Link: return "link";
+    case FileStep::Rename: return "rename";
+    case FileStep::Unlink: return "unlink";
+    case FileStep::SyncFolder: return "fsync folder";
+  }
+  return "?";
+}
+
+void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+
+int InjectedFault(FileStep step) { return Hook() ? Hook()(step) : 0; }
+
+void CopyRegularFile(const Place& source, const Place& dest, bool replace, const Progress& progress) {
+  // Looked at before it is opened: opening a FIFO would block, and opening a
+  // device may have effects of its own.
+  struct stat before{};
+  if (::stat(source.Path().c_str(), &before) != 0) Fail("stat " + source.Path(), errno);
+  if (!S_ISREG(before.st_mode)) Fail(source.Path() + " is not a regular file", EINVAL);
+  Fd in(Step(FileStep::Open, [&] {
+    return ::open(source.Path().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  }));
+  if (in.get() < 0) Fail("open " + source.Path(), errno);
+  struct stat st{};
+  if (::fstat(in.get(), &st) != 0) Fail("stat " + source.Path(), errno);
+  if (!S_ISREG(st.st_mode) || st.st_ino != before.st_ino || st.st_dev != before.st_dev) {
+    Fail(source.Path() + " changed while it was opened", EAGAIN);
+  }
+  ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+  Fd dir = OpenFolder(dest.folder);
+  const bool existed = CheckDestination(dir.get(), dest, st, replace);
+
+  TempFile temp(dir.get(), dest.folder);
+  const auto total = static_cast<std::uint64_t>(st.st_size);
+  CopyData(in.get(), temp.fd(), total, progress);
+  // Permission bits and modification time; a file system that keeps neither
+  // (vfat, some shares) refuses them, which costs the copy nothing.
+  ::fchmod(temp.fd(), st.st_mode & 0777);
+  const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+  ::futimens(temp.fd(), times);
+  if (Step(FileStep::Sync, [&] { return ::fdatasync(temp.fd()); }) != 0) Fail("fdatasync", errno);
+  temp.NameAndClose();
+  temp.Publish(dest.name, existed);
+  if (Step(FileStep::SyncFolder, [&] { return ::fsync(dir.get()); }) != 0) {
+    const int err = errno;
+    // A new entry that may not survive is taken back; a replaced file stays,
+    // since the old one is gone.
+    if (!existed) ::unlinkat(dir.get(), dest.name.c_str(), 0);
+    Fail("fsync " + dest.folder, err);
+  }
+  if (progress) progress(total, total);
+}
+
+void DeleteRegularFile(const Place& file) {
+  Fd dir = OpenFolder(file.folder);
+  struct stat st{};
+  if (::fstatat(dir.get(), file.name.c_str(), &st, 0) != 0) {
+    struct stat link{};
+    if (errno == ENOENT && ::fstatat(dir.get(), file.name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0) {
+      Fail(file.Path() + " is a broken link", EPERM);
+    }
+    Fail("stat " + file.Path(), errno);
+  }
+  if (S_ISDIR(st.st_mode)) Fail(file.Path(), EISDIR);
+  if (!S_ISREG(st.st_mode)) Fail(file.Path() + " is a system entry", EPERM);
+  if ((st.st_mode & S_IWUSR) == 0) Fail(file.Path() + " is read-only", EACCES);
+  if (Step(FileStep::Unlink, [&] { return ::unlinkat(dir.get(), file.name.c_str(), 0); }) != 0) {
+    Fail("unlink " + file.Path(), errno);
+  }
+}
+
+void RenameEntry(const Place& source, const Place& dest, bool case_only, const Progress& progress) {
+  Fd from = OpenFolder(source.folder);
+  Fd to = OpenFolder(dest.folder);
+  struct stat st{};
+  if (::fstatat(from.get(), source.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    Fail("stat " + source.Path(), errno);
+  }
+  if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) return;
+  int err = errno;
+  if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {
+    // A file system that ignores letter case finds the source at the new
+    // spelling; the rename is only allowed when it is the source itself.
+    struct stat there{};
+    const bool free_or_self =
+        ::fstatat(to.get(), dest.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0
+            ? errno == ENOENT
+            : there.st_dev == st.st_dev && there.st_ino == st.st_ino;
+    if (!free_or_self) Fail("rename to " + dest.Path(), EEXIST);
+    if (Step(FileStep::Rename, [&] {
+          return ::renameat(from.get(), source.name.c_str(), to.get(), dest.name.c_str());
+        }) != 0) {
+      Fail("rename to " + dest.Path(), errno);
+    }
+    return;
+  }
+  if (NoReplaceUnsupported(err)) {
+    err = MoveWithoutRenameat2(from.get(), source.name, to.get(), dest.name, S_ISDIR(st.st_mode));
+    if (err == 0) return;
+  }
+  if (err != EXDEV) Fail("rename to " + dest.Path(), err);
+
+  // Another file system under the same letter: a regular file is copied and
+  // the source removed only once the copy is on the device.
+  if (!S_ISREG(st.st_mode)) Fail("move " + source.Path() + " across file systems", EXDEV);
+  CopyRegularFile(source, dest, false, progress);
+  if (Step(FileStep::Unlink, [&] { return ::unlinkat(from.get(), source.name.c_str(), 0); }) != 0) {
+    err = errno;
+    // The move did not happen: take the copy back, the source is whole.
+    ::unlinkat(to.get(), dest.name.c_str(), 0);
+    ::fsync(to.get());
+    Fail("unlink " + source.Path(), err);
+  }
+}
+
+}  // namespace tarnivo::posix

@@ -1,0 +1,36 @@
+// A seam for tests: makes one step of a file operation fail as if the kernel
+// had returned an error, so that every failure path can be driven on a real
+// file system (disk full at the third write, a rename that fails, ...).
+#pragma once
+
+#include <functional>
+
+namespace tarnivo::posix {
+
+// The steps of CopyFile, RenameFile and DeleteFile that can fail.
+enum class FileStep {
+  Open,        // opening the source or a folder
+  Create,      // creating the temporary file
+  Clone,       // FICLONE (a failure falls back to copying)
+  CopyRange,   // one copy_file_range chunk
+  Read,        // one read chunk
+  Write,       // one write chunk
+  Sync,        // fdatasync of the copy
+  Close,       // closing the copy
+  Link,        // linkat: naming the temporary file, or moving without renameat2
+  Rename,      // renameat / renameat2
+  Unlink,      // unlinkat: deleting a file or the source of a move
+  SyncFolder,  // fsync of the destination folder
+};
+
+const char* StepName(FileStep step);
+
+// Consulted before each step: returns 0 to let it run, or the errno value it
+// fails with instead (ENOSPC, EIO, ...). An empty hook injects nothing.
+using FaultHook = std::function<int(FileStep)>;
+void SetFaultHook(FaultHook hook);
+
+// The errno to fail `step` with, or 0.
+int InjectedFault(FileStep step);
+
+}  // namespace tarnivo::posix

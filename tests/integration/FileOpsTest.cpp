@@ -1,0 +1,296 @@
+// CopyFile, RenameFile and DeleteFile on real folders: what they refuse,
+// what they keep, and that a failure at any step loses nothing.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "TempTree.h"
+#include "platform/posix/PosixFaults.h"
+
+namespace tarnivo::test {
+namespace {
+
+using posix::FileStep;
+
+// Fails the `nth` call (from 1) of `step` with `err` while it lives.
+class FaultAt {
+ public:
+  FaultAt(FileStep step, int nth, int err) {
+    posix::SetFaultHook([=, this](FileStep s) {
+      if (s != step) return 0;
+      return ++count_ == nth ? err : 0;
+    });
+  }
+  // Fails every call of the given steps.
+  explicit FaultAt(std::map<FileStep, int> always) {
+    posix::SetFaultHook([always](FileStep s) {
+      const auto it = always.find(s);
+      return it == always.end() ? 0 : it->second;
+    });
+  }
+  ~FaultAt() { posix::SetFaultHook(nullptr); }
+
+ private:
+  int count_ = 0;
+};
+
+std::string Pattern(std::size_t size) {
+  std::string data(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+  return data;
+}
+
+class FileOps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDir(tree / "c");
+    MakeDir(tree / "c/Src");
+    MakeDir(tree / "c/Dst");
+    WriteAll(tree / "c/Src/Report.doc", source_data);
+    WriteAll(tree / "c/Dst/Old.doc", "old contents");
+    platform = tree.Platform("C=c;D=missing", {}, &ui);
+  }
+
+  // The destination folder is as it was, with no temporary file.
+  void ExpectDstUntouched(const std::string& why) {
+    EXPECT_EQ(ReadAll(tree / "c/Dst/Old.doc"), "old contents") << why;
+    EXPECT_TRUE(Leftovers(tree / "c/Dst").empty()) << why;
+    EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data) << why;
+  }
+
+  TempTree tree;
+  RecordingUi ui;
+  std::unique_ptr<PosixPlatform> platform;
+  const std::string source_data = Pattern(3 << 20);
+};
+
+TEST_F(FileOps, CopyReplacesAnOrdinaryFileAndKeepsModeAndTime) {
+  ASSERT_EQ(::chmod((tree / "c/Src/Report.doc").c_str(), 0440), 0);
+  const timeval times[2] = {{1000000000, 0}, {1200000000, 0}};
+  ASSERT_EQ(::utimes((tree / "c/Src/Report.doc").c_str(), times), 0);
+
+  platform->CopyFile("C:\\SRC\\REPORT.DOC", "C:\\Dst\\OLD.DOC");
+  // The existing entry keeps its own spelling.
+  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc"}));
+  EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data);
+  EXPECT_EQ(ModeOf(tree / "c/Dst/Old.doc"), 0440u);
+  struct stat st{};
+  ASSERT_EQ(::stat((tree / "c/Dst/Old.doc").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1200000000);
+  ASSERT_FALSE(ui.progress.empty());
+  EXPECT_EQ(ui.progress.back().first, std::uint64_t{3} << 20);
+  EXPECT_EQ(ui.progress.back().second, std::uint64_t{3} << 20);
+
+  platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\New Name.doc");
+  EXPECT_TRUE(ReadAll(tree / "c/Dst/New Name.doc") == source_data);
+  EXPECT_TRUE(Leftovers(tree / "c/Dst").empty());
+}
+
+TEST_F(FileOps, CopyRefusesWhatWindowsRefusesAndWhatIsNotOneFile) {
+  MakeDir(tree / "c/Dst/Folder");
+  WriteAll(tree / "c/Dst/ReadOnly.doc", "ro", 0444);
+  WriteAll(tree / "c/Dst/.hidden", "hidden");
+  ASSERT_EQ(::mkfifo((tree / "c/Dst/pipe").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((tree / "c/Src/pipe").c_str(), 0644), 0);
+  WriteAll(tree / "c/Dst/Same.doc", "1");
+  WriteAll(tree / "c/Dst/same.DOC", "2");
+  ASSERT_EQ(::link((tree / "c/Src/Report.doc").c_str(), (tree / "c/Dst/hard.doc").c_str()), 0);
+  ASSERT_EQ(::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "c/Dst/link.doc").c_str()), 0);
+  ASSERT_EQ(::symlink((tree / "c/nowhere").c_str(), (tree / "c/Dst/broken.doc").c_str()), 0);
+  const auto before = Names(tree / "c/Dst");
+
+  const struct {
+    const char* source;
+    const char* dest;
+  } cases[] = {
+      {"C:\\Src\\pipe", "C:\\Dst\\x.doc"},             // not a regular file: never blocks
+      {"C:\\Src", "C:\\Dst\\x.doc"},                   // a folder
+      {"C:\\Src\\None.doc", "C:\\Dst\\x.doc"},         // missing
+      {"C:\\Src\\Report.doc", "C:\\Dst\\Folder"},      // onto a folder
+      {"C:\\Src\\Report.doc", "C:\\Dst\\readonly.doc"},
+      {"C:\\Src\\Report.doc", "C:\\Dst\\.hidden"},
+      {"C:\\Src\\Report.doc", "C:\\Dst\\pipe"},        // system
+      {"C:\\Src\\Report.doc", "C:\\Dst\\broken.doc"},  // a link to nothing
+      {"C:\\Src\\Report.doc", "C:\\Dst\\SAME.doc"},    // two entries: which?
+      {"C:\\Src\\Report.doc", "C:\\Src\\report.DOC"},  // the source itself
+      {"C:\\Src\\Report.doc", "C:\\Dst\\hard.doc"},
+      {"C:\\Src\\Report.doc", "C:\\Dst\\link.doc"},
+      {"C:\\Src\\Report.doc", "C:\\Dst\\*.doc"},
+      {"C:\\Src\\Report.doc", "C:\\Dst\\"},
+      {"C:\\Src\\Report.doc", "C:\\Nowhere\\x.doc"},
+      {"C:\\Src\\Report.doc", "D:\\x.doc"},            // drive not ready
+  };
+  for (const auto& c : cases) {
+    EXPECT_THROW(platform->CopyFile(c.source, c.dest), PlatformError) << c.source << " -> " << c.dest;
+    EXPECT_EQ(Names(tree / "c/Dst"), before) << c.dest;
+    ExpectDstUntouched(c.dest);
+  }
+  EXPECT_EQ(ReadAll(tree / "c/Dst/ReadOnly.doc"), "ro");
+  EXPECT_EQ(ReadAll(tree / "c/Dst/Same.doc"), "1");
+}
+
+TEST_F(FileOps, AFailureAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
+  const struct {
+    FileStep step;
+    int nth;
+    int err;
+  } cases[] = {
+      {FileStep::Open, 1, EIO},       {FileStep::Create, 1, EACCES},  {FileStep::CopyRange, 2, ENOSPC},
+      {FileStep::CopyRange, 1, EIO},  {FileStep::Sync, 1, EIO},       {FileStep::Close, 1, EIO},
+      {FileStep::Link, 1, ENOSPC},    {FileStep::Rename, 1, EIO},
+  };
+  for (const auto& c : cases) {
+    FaultAt fault(c.step, c.nth, c.err);
+    EXPECT_THROW(platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Old.doc"), PlatformError)
+        << posix::StepName(c.step);
+    ExpectDstUntouched(posix::StepName(c.step));
+  }
+  // The same on the read/write path, with no clone and no copy_file_range.
+  for (const FileStep step : {FileStep::Read, FileStep::Write}) {
+    FaultAt fault({{FileStep::Clone, EOPNOTSUPP}, {FileStep::CopyRange, EXDEV}, {step, ENOSPC}});
+    EXPECT_THROW(platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Old.doc"), PlatformError);
+    ExpectDstUntouched(posix::StepName(step));
+  }
+  {
+    // A new file whose folder entry cannot be made durable is taken back.
+    FaultAt fault(FileStep::SyncFolder, 1, EIO);
+    EXPECT_THROW(platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\New.doc"), PlatformError);
+    EXPECT_FALSE(Exists(tree / "c/Dst/New.doc"));
+    ExpectDstUntouched("fsync folder");
+  }
+  {
+    // Each slower way is taken while nothing has been copied yet.
+    FaultAt fault({{FileStep::Clone, EOPNOTSUPP}, {FileStep::CopyRange, EXDEV}});
+    platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Old.doc");
+    EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data);
+  }
+}
+
+TEST_F(FileOps, DiskFullOnARealSmallFileSystem) {
+  TmpfsMount small(tree / "c/Small", 1 << 20);
+  if (!small.mounted()) GTEST_SKIP() << small.why();
+  WriteAll(tree / "c/Small/Old.doc", "old contents");
+  EXPECT_THROW(platform->CopyFile("C:\\Src\\Report.doc", "C:\\Small\\Old.doc"), PlatformError);
+  EXPECT_EQ(ReadAll(tree / "c/Small/Old.doc"), "old contents");
+  EXPECT_EQ(Names(tree / "c/Small"), (std::vector<std::string>{"Old.doc"}));
+  // A move that does not fit keeps its source.
+  EXPECT_THROW(platform->RenameFile("C:\\Src\\Report.doc", "C:\\Small\\Moved.doc"), PlatformError);
+  EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
+  EXPECT_EQ(Names(tree / "c/Small"), (std::vector<std::string>{"Old.doc"}));
+}
+
+TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
+  MakeDir(tree / "c/Src/Folder");
+  WriteAll(tree / "c/Dst/.hidden", "h");
+  WriteAll(tree / "c/Src/two.txt", "1");
+  WriteAll(tree / "c/Src/TWO.TXT", "2");
+  const struct {
+    const char* from;
+    const char* to;
+    const char* now_at;  // nullptr when it fails
+  } cases[] = {
+      {"C:\\SRC\\report.doc", "C:\\Dst\\Moved report.doc", "c/Dst/Moved report.doc"},
+      {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC", "c/Dst/MOVED REPORT.DOC"},  // only the case
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc", "c/Dst/MOVED REPORT.DOC"},  // its own alias
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\Old.doc", nullptr},
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\OLD.DOC", nullptr},
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\.HIDDEN", nullptr},
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Src\\Folder", nullptr},
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\?.doc", nullptr},
+      {"C:\\Src\\Two.txt", "C:\\Dst\\Two.txt", nullptr},  // which of two?
+      {"C:\\Dst\\None.doc", "C:\\Dst\\x.doc", nullptr},
+      {"C:\\Src\\FOLDER", "C:\\Dst\\Folder2", "c/Dst/Folder2"},  // folders move too
+  };
+  for (const auto& c : cases) {
+    const auto src_before = Names(tree / "c/Src");
+    const auto dst_before = Names(tree / "c/Dst");
+    if (c.now_at == nullptr) {
+      EXPECT_THROW(platform->RenameFile(c.from, c.to), PlatformError) << c.from << " -> " << c.to;
+      EXPECT_EQ(Names(tree / "c/Src"), src_before) << c.to;
+      EXPECT_EQ(Names(tree / "c/Dst"), dst_before) << c.to;
+    } else {
+      platform->RenameFile(c.from, c.to);
+      EXPECT_TRUE(Exists(tree / c.now_at)) << c.to;
+    }
+  }
+  EXPECT_TRUE(ReadAll(tree / "c/Dst/MOVED REPORT.DOC") == source_data);
+  EXPECT_EQ(ReadAll(tree / "c/Dst/Old.doc"), "old contents");
+
+  // Where renameat2 cannot refuse to replace, a link and an unlink do.
+  {
+    FaultAt fault(FileStep::Rename, 1, EINVAL);
+    platform->RenameFile("C:\\Dst\\Moved Report.doc", "C:\\Dst\\linked.doc");
+  }
+  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{".hidden", "Folder2", "Old.doc", "linked.doc"}));
+  {
+    FaultAt fault(FileStep::Rename, 1, EINVAL);
+    EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\Old.doc"), PlatformError);
+  }
+  {
+    // The unlink fails: the new name is taken back, the file keeps its own.
+    FaultAt fault({{FileStep::Rename, EINVAL}, {FileStep::Unlink, EIO}});
+    EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\other.doc"), PlatformError);
+  }
+  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{".hidden", "Folder2", "Old.doc", "linked.doc"}));
+}
+
+TEST_F(FileOps, MoveAcrossFileSystemsCopiesThenDeletesTheSource) {
+  OtherFileSystem other(tree / "c/Other");
+  if (!other.ready()) GTEST_SKIP() << other.why();
+  MakeDir(tree / "c/Other/Folder");
+  WriteAll(tree / "c/Other/Taken.doc", "taken");
+
+  platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc");
+  EXPECT_FALSE(Exists(tree / "c/Src/Report.doc"));
+  EXPECT_TRUE(ReadAll(tree / "c/Other/Report.doc") == source_data);
+
+  // Never over an existing file, never a folder, and nothing half done.
+  EXPECT_THROW(platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Old.doc"), PlatformError);
+  EXPECT_THROW(platform->RenameFile("C:\\Other\\Folder", "C:\\Dst\\Folder"), PlatformError);
+  for (const FileStep step : {FileStep::CopyRange, FileStep::Sync, FileStep::Unlink}) {
+    FaultAt fault(step, 1, EIO);
+    EXPECT_THROW(platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Back.doc"), PlatformError)
+        << posix::StepName(step);
+    EXPECT_TRUE(ReadAll(tree / "c/Other/Report.doc") == source_data) << posix::StepName(step);
+    EXPECT_FALSE(Exists(tree / "c/Dst/Back.doc")) << posix::StepName(step);
+    EXPECT_TRUE(Leftovers(tree / "c/Dst").empty()) << posix::StepName(step);
+  }
+  EXPECT_TRUE(Exists(tree / "c/Other/Folder"));
+  EXPECT_EQ(ReadAll(tree / "c/Dst/Old.doc"), "old contents");
+}
+
+TEST_F(FileOps, DeleteRemovesOnlyOneOrdinaryWritableFile) {
+  WriteAll(tree / "c/Dst/ReadOnly.doc", "ro", 0444);
+  MakeDir(tree / "c/Dst/Folder");
+  ASSERT_EQ(::mkfifo((tree / "c/Dst/pipe").c_str(), 0644), 0);
+  WriteAll(tree / "c/Dst/Two.doc", "1");
+  WriteAll(tree / "c/Dst/two.DOC", "2");
+  ASSERT_EQ(::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "c/Dst/link.doc").c_str()), 0);
+  for (const char* path : {"C:\\Dst\\None.doc", "C:\\Dst\\readonly.doc", "C:\\Dst\\Folder",
+                           "C:\\Dst\\pipe", "C:\\Dst\\TWO.DOC", "C:\\Dst\\*.doc", "C:\\Dst\\"}) {
+    const auto before = Names(tree / "c/Dst");
+    EXPECT_THROW(platform->DeleteFile(path), PlatformError) << path;
+    EXPECT_EQ(Names(tree / "c/Dst"), before) << path;
+  }
+  platform->DeleteFile("C:\\DST\\OLD.DOC");
+  EXPECT_FALSE(Exists(tree / "c/Dst/Old.doc"));
+  platform->DeleteFile("C:\\Dst\\link.doc");  // the link, not what it points to
+  EXPECT_FALSE(Exists(tree / "c/Dst/link.doc"));
+  EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
+}
+
+TEST(PlatformEnd, TerminateEndsTheProcessAtOnceWithStatusZero) {
+  EXPECT_EXIT(
+      {
+        PosixPlatform platform({}, nullptr);
+        platform.Terminate();
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace tarnivo::test

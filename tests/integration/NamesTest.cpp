@@ -1,0 +1,156 @@
+// The name rules on their own: 8.3 legality, alias generation, DOS patterns,
+// and the drive map's text parsing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/posix/DriveMap.h"
+#include "platform/posix/Names.h"
+
+namespace tarnivo::posix {
+namespace {
+
+TEST(Names, Legal83) {
+  const struct {
+    const char* name;
+    bool legal;
+  } cases[] = {
+      {"README.TXT", true},  {"readme.txt", true},    {"A~1", true},         {"12345678.123", true},
+      {"Readme.text", false}, {"My Documents", false}, {".profile", false},   {"a.b.c", false},
+      {"123456789", false},  {"a.", false},           {"a+b.txt", false},    {"\xC3\xA4.txt", false},
+      {"", false},           {"..", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsLegal83(c.name), c.legal) << c.name;
+}
+
+TEST(Names, AliasesAreCountedInNameOrderAndNeverClash) {
+  const struct {
+    std::vector<std::string> names;  // in name order
+    std::vector<std::string> aliases;
+  } cases[] = {
+      {{"My Documents", "My Downloads", "Program Files"}, {"MYDOCU~1", "MYDOWN~1", "PROGRA~1"}},
+      {{"Letter to Ann.doc", "Letter to Bob.doc"}, {"LETTER~1.DOC", "LETTER~2.DOC"}},
+      // A legal 8.3 name needs none, and no alias takes its name.
+      {{"LETTER~1.DOC", "Letter to Ann.doc", "README.TXT"}, {"", "LETTER~2.DOC", ""}},
+      {{".profile", "a+b;c.text", "archive.tar.gz"}, {"PROFIL~1", "A_B_C~1.TEX", "ARCHIV~1.GZ"}},
+      // A character outside ASCII, and a byte that is not UTF-8, stand as '_'.
+      {{"x\xFFy long.txt", "\xC3\xA4rger.txt"}, {"X_YLON~1.TXT", "_RGER~1.TXT"}},
+      {{"...", "."}, {"", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MakeAliases(c.names), c.aliases) << c.names.front();
+
+  // From the tenth on, the start gives up a character for the number.
+  std::vector<std::string> many;
+  for (int i = 0; i < 12; ++i) many.push_back("Holiday photo " + std::string(1, char('a' + i)) + ".jpeg");
+  const auto aliases = MakeAliases(many);
+  EXPECT_EQ(aliases[0], "HOLIDA~1.JPE");
+  EXPECT_EQ(aliases[8], "HOLIDA~9.JPE");
+  EXPECT_EQ(aliases[9], "HOLID~10.JPE");
+  EXPECT_EQ(aliases[11], "HOLID~12.JPE");
+  std::vector<std::string> sorted = aliases;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+}
+
+TEST(Names, DosPatterns) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"*.*", "README", true},       {"*.*", ".profile", true},   {"*", "a.b", true},
+      {"*.txt", "Notes.TXT", true},  {"*.txt", "a.b.txt", true},  {"*.txt", "a.txt.bak", false},
+      {"*.", "README", true},        {"*.", "a.txt", false},      {"x.*", "x", true},
+      {"x.*", "x.doc", true},        {"x.*", "xy.doc", false},    {"?.doc", "a.doc", true},
+      {"??.doc", "a.doc", true},     {"?.doc", "ab.doc", false},  {"a?c", "abc", true},
+      {"a?c", "a.c", false},         {"REP*", "report.doc", true}, {"\xC3\x84*", "\xC3\xA4rger", true},
+      {"*~1*", "MYDOCU~1", true},    {"a*b*c", "aXbYbZc", true},  {"a*b*c", "aXbYbZ", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
+  }
+}
+
+TEST(DriveMap, PinnedMap) {
+  const struct {
+    const char* map_text;
+    const char* letters;  // "" when malformed
+  } cases[] = {
+      {"C=/;D=/media/usb;E=/srv/share", "CDE"},
+      {"e=/srv;c=/", "CE"},
+      {"C=/;", "C"},
+      {"C=/;;D=/x", ""},
+      {"C:/", ""},
+      {"1=/x", ""},
+      {"C=relative", ""},
+      {"C=/;c=/x", ""},
+      {";", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<Drive> drives;
+    std::string error;
+    const bool ok = ParseDriveMap(c.map_text, drives, error);
+    std::string letters;
+    for (const Drive& d : drives) letters += d.letter;
+    EXPECT_EQ(ok ? letters : "", c.letters) << c.map_text;
+    EXPECT_EQ(ok, error.empty()) << c.map_text << ": " << error;
+  }
+}
+
+TEST(DriveMap, DesktopMountsGetStableLettersInMountPointOrder) {
+  const std::vector<MountEntry> first = {
+      {"/dev/vda", "/", "ext4"},
+      {"/dev/sdc1", "/run/media/ann/ZZ", "vfat"},
+      {"/dev/sdb1", "/media/ann/STICK", "vfat"},
+      {"proc", "/proc", "proc"},
+      {"/dev/sdd1", "/mnt", "ext4"},  // /mnt itself is no volume
+      {"//nas/backup", "/mnt/nas", "cifs"},
+  };
+  std::vector<Drive> drives = DefaultDrives(first);
+  std::vector<std::string> roots;
+  std::string letters;
+  for (const Drive& d : drives) {
+    letters += d.letter;
+    roots.push_back(d.root);
+  }
+  EXPECT_EQ(letters, "CDEF");
+  EXPECT_EQ(roots, (std::vector<std::string>{"/", "/media/ann/STICK", "/mnt/nas", "/run/media/ann/ZZ"}));
+  EXPECT_EQ(drives[1].label, "STICK");
+
+  // A stick that comes later takes a free letter; the others keep theirs.
+  std::vector<MountEntry> later = first;
+  later.push_back({"/dev/sde1", "/media/ann/AAA", "exfat"});
+  AddNewMounts(drives, later);
+  ASSERT_EQ(drives.size(), 5u);
+  EXPECT_EQ(drives[1].root, "/media/ann/STICK");
+  EXPECT_EQ(drives[4].letter, 'G');
+  EXPECT_EQ(drives[4].root, "/media/ann/AAA");
+}
+
+TEST(DriveMap, NetworkSharesFromMountTable) {
+  const std::vector<MountEntry> mounts = {
+      {"//nas/backup", "/mnt/nas", "cifs"},
+      {"//files.example/docs/team", "/srv/team", "smb3"},
+      {"/dev/sdb1", "/media/x", "vfat"},
+      {"//broken", "/srv/broken", "cifs"},
+  };
+  const auto shares = NetworkShares(mounts, "/nonexistent");
+  ASSERT_EQ(shares.size(), 2u);
+  EXPECT_EQ(shares[0].unc, (std::vector<std::string>{"nas", "backup"}));
+  EXPECT_EQ(shares[1].unc, (std::vector<std::string>{"files.example", "docs", "team"}));
+  EXPECT_EQ(shares[1].dir, "/srv/team");
+}
+
+TEST(DriveMap, NormalNative) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{"/a//b/../c/", "/a/c"}, {"/..", "/"}, {"/", "/"}, {"/a/./b", "/a/b"}, {"//x", "/x"}};
+  for (const auto& c : cases) EXPECT_EQ(NormalNative(c.in), c.out) << c.in;
+  EXPECT_TRUE(IsUnder("/media/usb/x", "/media/usb"));
+  EXPECT_FALSE(IsUnder("/media/usb2", "/media/usb"));
+  EXPECT_TRUE(IsUnder("/x", "/"));
+}
+
+}  // namespace
+}  // namespace tarnivo::posix

@@ -1,0 +1,310 @@
+// Drive-form paths over real folders: lookups, working directories, the
+// directory list's folders, the command line and intake through the core.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TempTree.h"
+#include "paths/Intake.h"
+
+namespace tarnivo::test {
+namespace {
+
+class Paths : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDir(tree / "c");
+    MakeDir(tree / "c/My Documents");
+    WriteAll(tree / "c/My Documents/Letter to Ann.doc", "ann");
+    WriteAll(tree / "c/My Documents/README.TXT", "readme in docs");
+    WriteAll(tree / "c/Readme.txt", "readme");
+    WriteAll(tree / "c/.hidden", "h");
+    MakeDir(tree / "c/.git");
+    ASSERT_EQ(::mkfifo((tree / "c/fifo").c_str(), 0644), 0);
+    WriteAll(tree / "c/RO.txt", "ro", 0444);
+    MakeDir(tree / "c/dup");
+    WriteAll(tree / "c/dup/Photo.jpg", "1");
+    WriteAll(tree / "c/dup/photo.JPG", "2");
+    MakeDir(tree / "c/Music");
+    MakeDir(tree / "c/music");
+    WriteAll(tree / "c/caf\xC3\xA9.txt", "utf8");  // café in UTF-8
+    WriteAll(tree / "c/caf\xE9.txt", "latin1");    // café in Latin-1: not UTF-8
+    WriteAll(tree / "c/what?.txt", "literal");
+    WriteAll(tree / "c/whatx.txt", "x");
+    MakeDir(tree / "c/nested");
+    MakeDir(tree / "c/nested/Inner");
+    MakeDir(tree / "d");
+    MakeDir(tree / "d/Backup");
+    ASSERT_EQ(::symlink((tree / "d/Backup").c_str(), (tree / "c/to-backup").c_str()), 0);
+    ASSERT_EQ(::symlink((tree / "c/Readme.txt").c_str(), (tree / "c/readme-link").c_str()), 0);
+    ASSERT_EQ(::link((tree / "c/Readme.txt").c_str(), (tree / "c/hard.txt").c_str()), 0);
+    platform = tree.Platform("C=c;D=d;E=missing;F=c/nested");
+  }
+
+  std::string Cwd() {
+    char buffer[4096];
+    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+  }
+
+  TempTree tree;
+  std::unique_ptr<PosixPlatform> platform;
+};
+
+TEST_F(Paths, LookupMatchesCaseAliasesPatternsAndMasks) {
+  const struct {
+    const char* name;
+    int mask;
+    const char* stored;
+  } cases[] = {
+      {"readme.txt", 0, "Readme.txt"},
+      {"C:\\MYDOCU~1", 63, "My Documents"},
+      {"C:\\MYDOCU~1", 0, ""},  // a folder is no plain file
+      {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},
+      {"C:\\My Documents\\readme.txt", 0, "README.TXT"},
+      {".hidden", 0, ""},
+      {".hidden", 2, ".hidden"},
+      {".hidden", 63, ".hidden"},
+      {"fifo", 0, ""},  // system
+      {"fifo", 63, "fifo"},
+      {"ro.txt", 0, "RO.txt"},
+      {"*.txt", 0, "RO.txt"},  // the first in name order
+      {"*.*", 63, ".git"},
+      {"wh*x.txt", 0, "whatx.txt"},
+      {"what?.txt", 0, "what?.txt"},  // an entry's own name before the pattern
+      {"C:\\My Documents\\LET*", 0, "Letter to Ann.doc"},
+      {"C:\\My Documents\\*~1.DOC", 0, "Letter to Ann.doc"},  // patterns see aliases
+      {"CAF\xC3\x89.TXT", 0, "caf\xC3\xA9.txt"},
+      {"caf\xE9.txt", 0, "caf\xE9.txt"},
+      {"CAF\xC9.TXT", 0, ""},  // stray bytes are not letters
+      {"dup\\PHOTO.JPG", 0, "Photo.jpg"},  // either of two: the first
+      {"C:\\Nowhere\\x.txt", 0, ""},
+      {"C:\\My Documents\\", 0, ""},
+      {"C:\\My Documents\\..", 63, ".."},
+      {"D:\\*.*", 63, "Backup"},
+      {"D:backup", 63, "Backup"},  // D:'s own working directory is its root
+      {"F:\\INNER", 63, "Inner"},
+      {"/My Documents/Letter to Ann.doc", 0, "Letter to Ann.doc"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform->DirectoryLookup(c.name, c.mask), c.stored) << c.name << " mask " << c.mask;
+  }
+}
+
+TEST_F(Paths, LookupFailsOnUnreadyDrivesAndMalformedNames) {
+  for (const char* name : {"Q:\\x", "E:\\x", "C:\\M*\\x", "a\x01" "b", "\\\\", "\\\\server",
+                           "\\\\nosuchserver\\share\\x", "1:\\x"}) {
+    EXPECT_THROW(platform->DirectoryLookup(name, 63), PlatformError) << name;
+  }
+}
+
+TEST_F(Paths, EachDriveKeepsItsWorkingDirectoryAsEntered) {
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+  platform->ChangeDirectory("MYDOCU~1");
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\MYDOCU~1");
+  EXPECT_EQ(Cwd(), tree / "c/My Documents");
+  platform->ChangeDirectory("..");
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+  platform->ChangeDirectory("d:\\BACKUP");  // another drive: its own folder moves
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+  EXPECT_EQ(Cwd(), tree / "c");
+  platform->ChangeDrive("d:");
+  EXPECT_EQ(platform->CurrentDirectory(), "D:\\BACKUP");
+  EXPECT_EQ(Cwd(), tree / "d/Backup");
+  platform->ChangeDrive("C");
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+  EXPECT_EQ(Cwd(), tree / "c");
+
+  // Failures change nothing.
+  const struct {
+    const char* drive;
+    const char* directory;
+  } failures[] = {
+      {"E:", nullptr}, {"Q:", nullptr}, {"1", nullptr}, {"", nullptr},
+      {nullptr, "C:\\Readme.txt"}, {nullptr, "MUSIC"}, {nullptr, "C:\\Nowhere"},
+      {nullptr, "\\\\server\\share"}, {nullptr, ""}, {nullptr, "E:\\"},
+  };
+  for (const auto& f : failures) {
+    if (f.drive != nullptr) {
+      EXPECT_THROW(platform->ChangeDrive(f.drive), PlatformError) << f.drive;
+    }
+    if (f.directory != nullptr) {
+      EXPECT_THROW(platform->ChangeDirectory(f.directory), PlatformError) << f.directory;
+    }
+    EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+    EXPECT_EQ(Cwd(), tree / "c");
+  }
+
+  // A drive whose folder went away is entered at its root.
+  MakeDir(tree / "d/Gone");
+  platform->ChangeDirectory("D:\\Gone");
+  ASSERT_EQ(::rmdir((tree / "d/Gone").c_str()), 0);
+  platform->ChangeDrive("D:");
+  EXPECT_EQ(platform->CurrentDirectory(), "D:\\");
+}
+
+TEST_F(Paths, OpenFolderReadsBackInStoredFormOnTheMostSpecificDrive) {
+  const struct {
+    std::string in;
+    std::string out;  // "" when it throws
+  } cases[] = {
+      {"d:\\backup\\", "D:\\Backup"},
+      {"D:", "D:\\"},
+      {"c:\\mydocu~1", "C:\\My Documents"},
+      {"mydocu~1", "C:\\My Documents"},
+      {tree / "d/backup", "D:\\Backup"},  // a Linux path typed into the network box
+      {tree / "d/Backup/", "D:\\Backup"},
+      {"C:\\NESTED\\inner", "F:\\Inner"},
+      {"C:\\to-backup", "C:\\to-backup"},
+      {"C:\\Readme.txt", ""},
+      {"C:\\MUSIC", ""},
+      {"E:\\", ""},
+      {"/proc", ""},
+      {"\\\\", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    if (c.out.empty()) {
+      EXPECT_THROW(platform->OpenFolder(c.in), PlatformError) << c.in;
+    } else {
+      EXPECT_EQ(platform->OpenFolder(c.in), c.out) << c.in;
+    }
+  }
+  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");  // the list never moves it
+  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\letter~1.doc"),
+            tree / "c/My Documents/Letter to Ann.doc");
+  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\new name.doc"), tree / "c/My Documents/new name.doc");
+  EXPECT_EQ(platform->ToDriveForm(tree / "c/nested/Inner"), "F:\\Inner");
+  EXPECT_THROW(platform->ToDriveForm("/proc"), PlatformError);
+}
+
+TEST_F(Paths, SubFoldersAreTheVisibleFoldersInNameOrder) {
+  EXPECT_EQ(platform->SubFolders("C:\\"),
+            (std::vector<std::string>{"Music", "My Documents", "dup", "music", "nested", "to-backup"}));
+  EXPECT_EQ(platform->SubFolders("F:\\"), (std::vector<std::string>{"Inner"}));
+  EXPECT_THROW(platform->SubFolders("E:\\"), PlatformError);
+  const auto drives = platform->DriveList();
+  ASSERT_EQ(drives.size(), 4u);
+  EXPECT_EQ(drives[0].letter, 'C');
+  EXPECT_EQ(drives[3].letter, 'F');
+  EXPECT_EQ(drives[3].label, "nested");
+}
+
+TEST_F(Paths, SameFileFollowsEverySpelling) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"C:\\Readme.txt", "c:\\README.TXT", true},
+      {"C:\\Readme.txt", "C:\\readme-link", true},
+      {"C:\\Readme.txt", "C:\\hard.txt", true},
+      {"C:\\My Documents\\Letter to Ann.doc", "C:\\MYDOCU~1\\LETTER~1.DOC", true},
+      {"C:\\Readme.txt", "C:\\My Documents\\README.TXT", false},
+      {"C:\\Readme.txt", "C:\\none.txt", false},
+      {"C:\\Readme.txt", "Q:\\Readme.txt", false},
+      {"C:\\Readme.txt", "C:\\Nowhere\\Readme.txt", false},
+      {"C:\\Readme.txt", "\\\\nosuchserver\\share\\Readme.txt", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform->SameFile(c.a, c.b), c.same) << c.a << " " << c.b;
+  EXPECT_THROW(platform->SameFile("C:\\Readme.txt", "E:\\Readme.txt"), PlatformError);
+  EXPECT_THROW(platform->SameFile("C:\\Readme.txt", "C:\\dup\\photo.jpg"), PlatformError);
+}
+
+TEST(NetworkFolders, AMountedShareIsReachedByItsUncPathAndNoOtherIs) {
+  TempTree tree;
+  MakeDir(tree / "c");
+  WriteAll(tree / "c/a.txt", "a");
+  MakeDir(tree / "run");
+  MakeDir(tree / "run/gvfs");
+  const std::string share = tree / "run/gvfs/smb-share:server=nas,share=team%20docs,user=ann";
+  MakeDir(share);
+  MakeDir(share + "/Reports");
+  WriteAll(share + "/Reports/Q1.txt", "q1");
+  const char* old_runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = old_runtime ? old_runtime : "";
+  ::setenv("XDG_RUNTIME_DIR", (tree / "run").c_str(), 1);
+  auto platform = tree.Platform("C=c");
+
+  const std::string reports = "\\\\nas\\team docs\\Reports";
+  EXPECT_EQ(platform->OpenFolder("\\\\NAS\\Team Docs\\reports\\"), reports);
+  EXPECT_EQ(platform->OpenFolder("smb://nas/team%20docs/reports"), reports);
+  EXPECT_EQ(platform->OpenFolder(share + "/Reports"), reports);
+  EXPECT_EQ(platform->SubFolders("\\\\nas\\team docs"), (std::vector<std::string>{"Reports"}));
+  EXPECT_EQ(platform->DirectoryLookup(reports + "\\q1.TXT", 0), "Q1.txt");
+  platform->CopyFile("C:\\a.txt", reports + "\\a.txt");
+  EXPECT_EQ(ReadAll(share + "/Reports/a.txt"), "a");
+  EXPECT_TRUE(platform->SameFile(reports + "\\A.TXT", "\\\\nas\\TEAM DOCS\\reports\\a.txt"));
+
+  for (const char* elsewhere : {"\\\\nas\\other", "\\\\server\\team docs", "\\\\", "\\\\nas"}) {
+    EXPECT_THROW(platform->OpenFolder(elsewhere), PlatformError) << elsewhere;
+  }
+  EXPECT_FALSE(platform->SameFile("C:\\a.txt", "\\\\nas\\other\\a.txt"));
+  EXPECT_THROW(platform->ChangeDirectory(reports), PlatformError);  // working folders are on drives
+
+  if (old_runtime != nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
+TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
+  TempTree tree;
+  MakeDir(tree / "c");
+  MakeDir(tree / "c/My Documents");
+  WriteAll(tree / "c/My Documents/x.doc", "x");
+  WriteAll(tree / "c/a.txt", "a");
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } cases[] = {
+      {{}, ""},
+      {{tree / "c/My Documents/x.doc"}, "\"C:\\My Documents\\x.doc\""},
+      {{tree / "c/a.txt", "second"}, "C:\\a.txt second"},
+      {{"a.txt"}, "C:\\a.txt"},  // relative to where it was started
+      {{"file://" + tree / "c/My%20Documents/x.doc"}, "\"C:\\My Documents\\x.doc\""},
+      {{"/proc/version"}, "/proc/version"},  // on no drive: left as it is
+      {{"--flag"}, "--flag"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line) << (c.args.empty() ? "" : c.args[0]);
+  }
+}
+
+TEST(PlatformStart, MalformedDriveMapIsReportedAndTheDefaultMapUsed) {
+  TempTree tree;
+  ::setenv("TARNIVO_DRIVES", "C=relative;D", 1);
+  ::testing::internal::CaptureStderr();
+  PosixPlatform platform({}, nullptr);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("TARNIVO_DRIVES"), std::string::npos) << err;
+  const auto drives = platform.DriveList();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives[0].letter, 'C');
+  EXPECT_EQ(platform.ToNativePath("C:\\"), "/");
+  EXPECT_THROW(platform.ShowMessage("x", MessageBoxStyle::OkExclamation), PlatformError);
+}
+
+TEST_F(Paths, IntakeResolvesAliasesToStoredNamesThroughTheCore) {
+  const struct {
+    const char* path;
+    const char* resolved;
+    const char* cwd;
+  } cases[] = {
+      {"C:\\MYDOCU~1\\LETTER~1.DOC", "C:\\My Documents\\Letter to Ann.doc", "c/My Documents"},
+      {"c:\\my documents\\readme.txt", "C:\\My Documents\\Readme.txt", "c/My Documents"},
+      {"C:\\README.TXT", "C:\\Readme.txt", "c"},
+      {"D:\\BACKUP", "D:\\Backup", "d"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(InitDir(*platform, c.path), c.resolved) << c.path;
+    EXPECT_EQ(Cwd(), tree / c.cwd) << c.path;
+  }
+  RecordingUi ui;
+  platform->SetUi(&ui);
+  // Two folders that differ only in letter case: intake does not guess.
+  EXPECT_EXIT(InitDir(*platform, "C:\\MUSIC\\x.mp3"), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace tarnivo::test
