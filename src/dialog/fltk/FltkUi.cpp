@@ -1,0 +1,408 @@
+#include "dialog/fltk/FltkUi.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Help_View.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+#include "dialog/ControlTable.h"
+#include "dialog/fltk/ViewModel.h"
+#include "dialog/fltk/Widgets.h"
+
+#ifndef TARNIVO_DATA_DIR
+#define TARNIVO_DATA_DIR "/usr/share/tarnivo"
+#endif
+
+namespace tarnivo {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kProgressDelay = 500ms;  // a shorter copy shows no bar
+constexpr auto kPumpInterval = 40ms;    // repaint this often during a copy
+
+// True while events are pumped in the middle of a copy.
+bool g_holding_input = false;
+
+bool IsInputEvent(int event) {
+  switch (event) {
+    case FL_PUSH:
+    case FL_RELEASE:
+    case FL_DRAG:
+    case FL_MOUSEWHEEL:
+    case FL_KEYBOARD:
+    case FL_KEYUP:
+    case FL_SHORTCUT:
+    case FL_PASTE:
+    case FL_DND_ENTER:
+    case FL_DND_DRAG:
+    case FL_DND_LEAVE:
+    case FL_DND_RELEASE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Every event passes here first: input is dropped while a copy runs.
+int DispatchEvent(int event, Fl_Window* window) {
+  if (g_holding_input && IsInputEvent(event)) return 0;
+  return Fl::handle_(event, window);
+}
+
+// --- Message boxes
+
+enum class IconKind { Plain, Stop, Exclamation, Information };
+
+class MessageIcon : public Fl_Widget {
+ public:
+  MessageIcon(int x, int y, IconKind kind) : Fl_Widget(x, y, 32, 32), kind_(kind) {}
+
+ protected:
+  void draw() override {
+    const int cx = x() + 16, cy = y() + 16;
+    switch (kind_) {
+      case IconKind::Stop:
+        fl_color(fl_rgb_color(200, 30, 30));
+        fl_pie(x() + 1, y() + 1, 30, 30, 0, 360);
+        fl_color(FL_WHITE);
+        fl_line_style(FL_SOLID | FL_CAP_ROUND, 4);
+        fl_line(cx - 6, cy - 6, cx + 6, cy + 6);
+        fl_line(cx + 6, cy - 6, cx - 6, cy + 6);
+        fl_line_style(0);
+        break;
+      case IconKind::Exclamation:
+        fl_color(fl_rgb_color(250, 210, 40));
+        fl_polygon(cx, y() + 2, x() + 31, y() + 29, x() + 1, y() + 29);
+        fl_color(FL_BLACK);
+        fl_loop(cx, y() + 2, x() + 31, y() + 29, x() + 1, y() + 29);
+        fl_rectf(cx - 2, y() + 10, 4, 11);
+        fl_rectf(cx - 2, y() + 23, 4, 4);
+        break;
+      case IconKind::Information:
+        fl_color(fl_rgb_color(30, 90, 200));
+        fl_pie(x() + 1, y() + 1, 30, 30, 0, 360);
+        fl_color(FL_WHITE);
+        fl_rectf(cx - 2, y() + 7, 4, 4);
+        fl_rectf(cx - 2, y() + 13, 4, 12);
+        fl_rectf(cx - 4, y() + 13, 2, 2);
+        fl_rectf(cx - 4, y() + 23, 8, 2);
+        break;
+      case IconKind::Plain:
+        break;
+    }
+  }
+
+ private:
+  IconKind kind_;
+};
+
+// The box's window: Ctrl+C copies its text; the close button and an
+// unclaimed Escape give the escape answer when the box has one.
+class MessageWindow : public Fl_Window {
+ public:
+  MessageWindow(int w, int h, std::string clipboard)
+      : Fl_Window(w, h), clipboard_(std::move(clipboard)) {}
+
+  int handle(int event) override {
+    if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && Fl::event_state(FL_CTRL) &&
+        (Fl::event_key() == 'c' || Fl::event_key() == FL_Insert)) {
+      Fl::copy(clipboard_.c_str(), static_cast<int>(clipboard_.size()), 1);
+      return 1;
+    }
+    return Fl_Window::handle(event);
+  }
+
+ private:
+  std::string clipboard_;
+};
+
+struct BoxButton {
+  const char* caption;
+  MessageBoxResult result;
+};
+
+struct BoxStyle {
+  IconKind icon;
+  std::vector<BoxButton> buttons;
+  bool can_escape;
+  MessageBoxResult escape_result;
+};
+
+BoxStyle StyleOf(MessageBoxStyle style) {
+  switch (style) {
+    case MessageBoxStyle::YesNoInformation:
+      return {IconKind::Information,
+              {{"&Yes", MessageBoxResult::Yes}, {"&No", MessageBoxResult::No}},
+              false,
+              MessageBoxResult::No};
+    case MessageBoxStyle::RetryCancelStop:
+      return {IconKind::Stop,
+              {{"&Retry", MessageBoxResult::Retry}, {"Cancel", MessageBoxResult::Cancel}},
+              true,
+              MessageBoxResult::Cancel};
+    case MessageBoxStyle::OkExclamation:
+      return {IconKind::Exclamation, {{"OK", MessageBoxResult::Ok}}, true, MessageBoxResult::Ok};
+  }
+  return {IconKind::Plain, {{"OK", MessageBoxResult::Ok}}, true, MessageBoxResult::Ok};
+}
+
+struct BoxAnswer {
+  MessageWindow* window;
+  bool can_escape;
+  MessageBoxResult escape_result;
+  MessageBoxResult result;
+  bool answered = false;
+  std::vector<std::pair<const Fl_Widget*, MessageBoxResult>> buttons;
+};
+
+void Answer(BoxAnswer& answer, MessageBoxResult result) {
+  answer.result = result;
+  answer.answered = true;
+  answer.window->hide();
+}
+
+void OnBoxButton(Fl_Widget* button, void* data) {
+  auto* answer = static_cast<BoxAnswer*>(data);
+  for (const auto& [widget, result] : answer->buttons) {
+    if (widget == button) Answer(*answer, result);
+  }
+}
+
+void OnBoxClose(Fl_Widget*, void* data) {
+  auto* answer = static_cast<BoxAnswer*>(data);
+  if (answer->can_escape) Answer(*answer, answer->escape_result);
+}
+
+// The folder of the running executable, with its slash.
+std::string ExecutableFolder() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return {};
+  std::string path(buffer.data(), static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+bool IsReadableFile(const std::string& path) { return std::ifstream(path).good(); }
+
+// FLTK reads its options from shared preference files the first time one is
+// asked for, and writes those files back when they lack its options group:
+// ~/.fltk/fltk.org/fltk.prefs, and /etc/fltk/fltk.org/fltk.prefs when run as
+// root. Tarnivo writes no files, so it marks the options as read (through
+// an explicit instantiation, which may name a private member) and sets
+// FLTK's defaults itself.
+template <unsigned char* Flag>
+struct OptionsReadMark {
+  friend void MarkFltkOptionsRead() { *Flag = 1; }
+};
+template struct OptionsReadMark<&Fl::options_read_>;
+void MarkFltkOptionsRead();
+
+void UseDefaultFltkOptions() {
+  MarkFltkOptionsRead();
+  Fl::option(Fl::OPTION_ARROW_FOCUS, false);
+  Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
+  Fl::option(Fl::OPTION_DND_TEXT, true);
+  Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
+  Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+}
+
+}  // namespace
+
+namespace view {
+
+// The help viewer: the help file's HTML in a window of its own, which
+// Escape closes.
+class HelpWindow : public Fl_Double_Window {
+ public:
+  HelpWindow() : Fl_Double_Window(480, 460, "Tarnivo Help") {
+    view_ = new Fl_Help_View(0, 0, w(), h());
+    view_->textfont(FL_HELVETICA);
+    view_->textsize(12);
+    view_->box(FL_FLAT_BOX);
+    resizable(view_);
+    end();
+    size_range(240, 160);
+  }
+
+  // Throws PlatformError when the file cannot be read.
+  void Load(const std::string& path) {
+    if (view_->load(path.c_str()) != 0) throw PlatformError("cannot read " + path);
+    if (view_->title() != nullptr && view_->title()[0] != '\0') copy_label(view_->title());
+    view_->topline(0);
+  }
+
+ private:
+  Fl_Help_View* view_;
+};
+
+}  // namespace view
+
+FltkUi::FltkUi() {
+  UseDefaultFltkOptions();
+  Fl::event_dispatch(DispatchEvent);
+}
+
+FltkUi::~FltkUi() { Fl::event_dispatch(nullptr); }
+
+void FltkUi::AttachDialog(Fl_Window* dialog, view::ProgressBar* bar) {
+  dialog_ = dialog;
+  bar_ = bar;
+}
+
+bool FltkUi::Busy() const { return g_holding_input; }
+
+MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle style) {
+  // A copy has just failed: what was typed or clicked while it ran was
+  // meant for the busy dialog, not for this box.
+  if (copying_ && dialog_ != nullptr && dialog_->shown()) PumpEvents();
+  EndProgress();
+  fl_open_display();
+  const BoxStyle look = StyleOf(style);
+  const std::string lines = view::MessageLines(text);
+
+  constexpr int kMargin = 12, kIcon = 32, kButtonW = 75, kButtonH = 23, kGap = 6;
+  fl_font(view::kDialogFont, view::kDialogFontSize);
+  int text_w = 0, text_h = 0;
+  fl_measure(lines.c_str(), text_w, text_h, 0);
+  const int text_x = kMargin + (look.icon == IconKind::Plain ? 0 : kIcon + kMargin);
+  const int body_h = std::max(look.icon == IconKind::Plain ? 0 : kIcon, text_h);
+  const int n = static_cast<int>(look.buttons.size());
+  const int buttons_w = n * kButtonW + (n - 1) * kGap;
+  const int win_w = std::max({text_x + text_w + kMargin * 2, buttons_w + kMargin * 2, 160});
+  const int buttons_y = kMargin + body_h + 16;
+  const int win_h = buttons_y + kButtonH + kMargin;
+
+  std::vector<std::string> captions;
+  for (const BoxButton& button : look.buttons) captions.push_back(button.caption);
+  MessageWindow window(win_w, win_h,
+                       view::MessageClipboardText(std::string(kDialogCaption), text, captions));
+  window.copy_label(std::string(kDialogCaption).c_str());
+  BoxAnswer answer{&window, look.can_escape, look.escape_result, look.escape_result, false, {}};
+
+  if (look.icon != IconKind::Plain) new MessageIcon(kMargin, kMargin, look.icon);
+  auto* message =
+      new view::TextLabel(text_x, kMargin + std::max(0, (body_h - text_h) / 2), text_w + 4, text_h);
+  message->labeltype(view::PlainTextLabel());
+  message->copy_label(lines.c_str());
+
+  std::vector<view::PushButton*> buttons;
+  int x = (win_w - buttons_w) / 2;
+  for (const BoxButton& spec : look.buttons) {
+    auto* button = new view::PushButton(nullptr, x, buttons_y, kButtonW, kButtonH, spec.caption);
+    button->callback(OnBoxButton, &answer);
+    answer.buttons.emplace_back(button, spec.result);
+    if (spec.result == look.escape_result && look.can_escape) button->SetCancel(true);
+    buttons.push_back(button);
+    x += kButtonW + kGap;
+  }
+  buttons.front()->SetDefault(true);
+  window.end();
+  window.callback(OnBoxClose, &answer);
+  window.set_modal();
+
+  // Centred over the dialog, or on the screen before the dialog is shown.
+  int cx = Fl::w() / 2, cy = Fl::h() / 2;
+  if (dialog_ != nullptr && dialog_->shown() && dialog_->visible()) {
+    cx = dialog_->x() + dialog_->w() / 2;
+    cy = dialog_->y() + dialog_->h() / 2;
+  }
+  window.position(std::max(0, cx - win_w / 2), std::max(0, cy - win_h / 2));
+  window.show();
+  buttons.front()->take_focus();
+  while (!answer.answered && window.shown()) Fl::wait();
+  return answer.result;
+}
+
+void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command*/, int /*data*/) {
+  if (file.empty() || file.find('/') != std::string::npos) {
+    throw PlatformError("not a help file name: " + file);
+  }
+  std::string path;
+  const std::string here = ExecutableFolder();
+  for (const std::string& folder :
+       {here, here + "../share/tarnivo/", std::string(TARNIVO_DATA_DIR) + "/"}) {
+    if (!folder.empty() && folder != "/" && IsReadableFile(folder + file)) {
+      path = folder + file;
+      break;
+    }
+  }
+  if (path.empty()) throw PlatformError("help file not found: " + file);
+
+  if (!help_) help_ = std::make_unique<view::HelpWindow>();
+  help_->Load(path);
+  // Beside the dialog, on the side with room for it.
+  if (Fl_Window* window = owner != 0 ? fl_find(static_cast<Window>(owner)) : nullptr) {
+    constexpr int kGap = 16;
+    const int right = window->x() + window->w() + kGap;
+    const int left = window->x() - kGap - help_->w();
+    int x = right;
+    if (right + help_->w() > Fl::w()) x = left >= 0 ? left : std::max(0, Fl::w() - help_->w());
+    help_->position(x, std::max(0, window->y()));
+  }
+  help_->show();
+}
+
+int FltkUi::MeasureTextWidth(const std::string& text) {
+  fl_open_display();
+  fl_font(view::kDialogFont, view::kDialogFontSize);
+  const double pixels = fl_width(text.data(), static_cast<int>(text.size()));
+  return static_cast<int>(std::lround(pixels * kTwipsPerPixelAt96Dpi));
+}
+
+void FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {
+  const Clock::time_point now = Clock::now();
+  if (!copying_ || done < last_done_) {
+    copying_ = true;
+    copy_start_ = now;
+    last_pump_ = now;
+  }
+  last_done_ = done;
+  if (dialog_ == nullptr || bar_ == nullptr || !dialog_->shown()) return;
+
+  bool pump = now - last_pump_ >= kPumpInterval;
+  if (!bar_shown_ && now - copy_start_ >= kProgressDelay) {
+    bar_shown_ = true;
+    bar_->show();
+    dialog_->cursor(FL_CURSOR_WAIT);
+    pump = true;
+  }
+  if (bar_shown_) {
+    bar_->SetFraction(total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total));
+  }
+  if (pump) {
+    last_pump_ = now;
+    PumpEvents();
+  }
+}
+
+void FltkUi::PumpEvents() {
+  g_holding_input = true;
+  Fl::check();
+  g_holding_input = false;
+}
+
+void FltkUi::HandlerEnded() { EndProgress(); }
+
+void FltkUi::EndProgress() {
+  copying_ = false;
+  last_done_ = 0;
+  if (!bar_shown_) return;
+  bar_shown_ = false;
+  bar_->hide();
+  if (dialog_ != nullptr) {
+    dialog_->cursor(FL_CURSOR_DEFAULT);
+    dialog_->redraw();
+  }
+}
+
+}  // namespace tarnivo

@@ -1,0 +1,74 @@
+// The desktop side of the Linux platform, in FLTK: message boxes, the help
+// viewer, text measurement in the dialog font, and the progress bar that a
+// long copy shows while the dialog takes no input.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/posix/DesktopUi.h"
+
+class Fl_Window;
+
+namespace tarnivo {
+
+namespace view {
+class HelpWindow;
+class ProgressBar;
+}  // namespace view
+
+class FltkUi final : public DesktopUi {
+ public:
+  FltkUi();
+  ~FltkUi() override;
+
+  FltkUi(const FltkUi&) = delete;
+  FltkUi& operator=(const FltkUi&) = delete;
+
+  // A modal box titled "Tarnivo" over the dialog (or the screen's centre
+  // before the dialog is shown): the icon and buttons of `style`, the first
+  // button the default. Escape and the window's close button give Cancel on
+  // Retry/Cancel and OK on OK; a Yes/No box waits for Yes or No. Ctrl+C puts
+  // the box's text on the clipboard.
+  MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
+
+  // Opens `file` (a name without a folder) in the help viewer: looked up
+  // beside the executable, then in the installed data folder. Throws
+  // PlatformError when it is in neither.
+  void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
+
+  // Width of `text` in the dialog font, in twips (15 per pixel).
+  int MeasureTextWidth(const std::string& text) override;
+
+  // Between the chunks of a copy: lets the window repaint (with its input
+  // held back) and, once the copy has run for half a second, shows the bar.
+  void CopyProgress(std::uint64_t done, std::uint64_t total) override;
+
+  // The dialog window and its (hidden) progress bar.
+  void AttachDialog(Fl_Window* dialog, view::ProgressBar* bar);
+
+  // True while the window repaints during a copy: no handler may start.
+  bool Busy() const;
+
+  // A handler has returned: any copy it made is over, the bar goes away.
+  void HandlerEnded();
+
+ private:
+  void EndProgress();
+  void PumpEvents();
+
+  Fl_Window* dialog_ = nullptr;
+  view::ProgressBar* bar_ = nullptr;
+  std::unique_ptr<view::HelpWindow> help_;
+
+  using Clock = std::chrono::steady_clock;
+  bool copying_ = false;
+  bool bar_shown_ = false;
+  std::uint64_t last_done_ = 0;
+  Clock::time_point copy_start_;
+  Clock::time_point last_pump_;
+};
+
+}  // namespace tarnivo

@@ -1,0 +1,150 @@
+// The FLTK view's logic that needs no display: where each control goes,
+// where Tab goes, what the directory list shows, and how a message reads.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "dialog/fltk/ViewModel.h"
+
+namespace tarnivo::view {
+namespace {
+
+TEST(ViewLayout, ControlsLandOnWholePixelsInsideTheirParents) {
+  struct Case {
+    ControlId id;
+    Rect expected;
+  };
+  const Case cases[] = {
+      {ControlId::optCopy, {8, 8, 57, 17}},     {ControlId::lblFileName, {8, 28, 209, 17}},
+      {ControlId::optDrive, {8, 50, 65, 17}},   {ControlId::optNetwork, {8, 72, 65, 17}},
+      {ControlId::lstDrive, {80, 48, 161, 21}}, {ControlId::txtNetwork, {80, 72, 161, 19}},
+      {ControlId::lstDir, {8, 96, 233, 126}},   {ControlId::txtFileName, {32, 232, 209, 19}},
+      {ControlId::cmdOK, {8, 256, 73, 25}},     {ControlId::cmdHelp, {168, 256, 73, 25}},
+  };
+  for (const Case& c : cases) {
+    const Rect r = ControlRect(Control(c.id));
+    EXPECT_EQ(r, c.expected) << Control(c.id).name;
+  }
+
+  const Rect client = ClientRect();
+  EXPECT_EQ(client, (Rect{0, 0, 246, 286}));
+  const Rect frame = ControlRect(Control(ControlId::fraDrive));
+  for (const ControlSpec& spec : kControls) {
+    const Rect r = ControlRect(spec);
+    const Rect parent = spec.in_frame ? frame : client;
+    EXPECT_GE(r.x, parent.x) << spec.name;
+    EXPECT_GE(r.y, parent.y) << spec.name;
+    EXPECT_LE(r.x + r.w, parent.x + parent.w) << spec.name;
+    EXPECT_LE(r.y + r.h, parent.y + parent.h) << spec.name;
+  }
+}
+
+TEST(ViewKeyboard, TabVisitsTheSelectedButtonOfEachOptionGroup) {
+  using Id = ControlId;
+  struct Case {
+    std::set<Id> selected;
+    std::vector<Id> stops;
+  };
+  const Case cases[] = {
+      // As Form_Load leaves the dialog: Copy and Local.
+      {{Id::optCopy, Id::optDrive},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optCopy, Id::txtNetwork, Id::optDrive}},
+      {{Id::optMove, Id::optNetwork},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optMove, Id::optNetwork, Id::txtNetwork}},
+      // Neither Copy nor Move yet: the group's first button by tab index.
+      {{Id::optDrive},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optCopy, Id::txtNetwork, Id::optDrive}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TabStops([&](Id id) { return c.selected.count(id) > 0; }), c.stops);
+  }
+
+  const std::vector<Id> stops = cases[0].stops;
+  EXPECT_EQ(NextTabStop(stops, Id::lstDrive, true), Id::lstDir);
+  EXPECT_EQ(NextTabStop(stops, Id::optDrive, true), Id::lstDrive);   // wraps round
+  EXPECT_EQ(NextTabStop(stops, Id::lstDrive, false), Id::optDrive);  // and back
+  EXPECT_EQ(NextTabStop(stops, Id::lblFileName, true), Id::lstDrive);
+  EXPECT_EQ(NextTabStop(stops, Id::lblFileName, false), Id::optDrive);
+
+  // "&as" gives the focus to the name box.
+  EXPECT_EQ(AccessTarget(Id::Label3), Id::txtFileName);
+}
+
+TEST(ViewDirList, ShowsTheWayToTheFolderThenItsSubfolders) {
+  struct Case {
+    std::string folder;
+    std::vector<std::string> subfolders;
+    std::vector<DirLine> lines;
+  };
+  const Case cases[] = {
+      {"C:\\",
+       {"Data", "Users"},
+       {{"c:\\", "C:\\", 0, true},
+        {"Data", "C:\\Data", 1, false},
+        {"Users", "C:\\Users", 1, false}}},
+      {"D:\\Backup\\Old",
+       {"2023"},
+       {{"d:\\", "D:\\", 0, true},
+        {"Backup", "D:\\Backup", 1, true},
+        {"Old", "D:\\Backup\\Old", 2, true},
+        {"2023", "D:\\Backup\\Old\\2023", 3, false}}},
+      {"\\\\nas\\share\\x",
+       {},
+       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"x", "\\\\nas\\share\\x", 1, true}}},
+      {"\\\\nas\\share",
+       {"in"},
+       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"in", "\\\\nas\\share\\in", 1, false}}},
+      {"É:\\Ärger", {}, {{"é:\\", "É:\\", 0, true}, {"Ärger", "É:\\Ärger", 1, true}}},
+      {"", {"x"}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DirLines(c.folder, c.subfolders), c.lines) << c.folder;
+  }
+  EXPECT_EQ(CurrentDirLine(cases[1].lines), 2u);
+  EXPECT_EQ(CurrentDirLine(cases[0].lines), 0u);
+}
+
+TEST(ViewText, SelectionsAndTypedLettersCountCharacters) {
+  struct Offset {
+    std::string text;
+    int chars;
+    int bytes;
+  };
+  const Offset offsets[] = {
+      {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 255, 3}, {"äöü.txt", 2, 4}, {"ä", -1, 0},
+  };
+  for (const Offset& o : offsets) EXPECT_EQ(ByteOffset(o.text, o.chars), o.bytes) << o.text;
+
+  const std::vector<std::string> drives = {"c: [/]", "d: [usb]", "e: [Data]", "ä: [x]"};
+  struct Jump {
+    int after;
+    std::string key;
+    int line;
+  };
+  const Jump jumps[] = {
+      {0, "d", 1}, {0, "D", 1}, {1, "d", 1}, {2, "c", 0}, {-1, "c", 0}, {0, "Ä", 3}, {0, "z", -1},
+  };
+  for (const Jump& j : jumps) {
+    EXPECT_EQ(NextLineStartingWith(drives, j.after, j.key), j.line)
+        << j.key << " after " << j.after;
+  }
+}
+
+TEST(ViewMessage, CarriageReturnsBreakLinesAndCtrlCCopiesTheBox) {
+  EXPECT_EQ(MessageLines("File not found !!"), "File not found !!");
+  EXPECT_EQ(MessageLines("The destination file already exits.\rOverwrite ?"),
+            "The destination file already exits.\nOverwrite ?");
+  EXPECT_EQ(MessageLines("a\r\nb\r"), "a\nb\n");
+
+  EXPECT_EQ(MessageClipboardText("Tarnivo", "Drive e: is not ready.", {"&Retry", "Cancel"}),
+            "---------------------------\nTarnivo\n---------------------------\n"
+            "Drive e: is not ready.\n---------------------------\n"
+            "Retry   Cancel   \n---------------------------\n");
+}
+
+}  // namespace
+}  // namespace tarnivo::view

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real program under a private Xvfb, driven with
+# xdotool, its drives mapped with TARNIVO_DRIVES to temporary folders.
+#
+#   run.sh CASE TARNIVO XHELPER
+set -euo pipefail
+CASE=$1
+TARNIVO=$(realpath "$2")
+XHELPER=$(realpath "$3")
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+
+# The explorer's typical run: a short-alias command line, Move, another
+# drive, a folder opened in the list, OK.
+case_typical_move() {
+  mkdir -p "$E2E_DIR/c/My Documents" "$E2E_DIR/d/Backup" "$E2E_DIR/d/Archive"
+  echo "quarterly report" >"$E2E_DIR/c/My Documents/Report.doc"
+  start_tarnivo 'C:\MYDOCU~1\REPORT.DOC'
+  wait_dialog
+  keys d                     # the drive list has the focus: drive D:
+  keys Tab Down Down Return  # the folder list: d:\, Archive, Backup; open Backup
+  keys alt+m
+  click cmdOK
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Backup/Report.doc" "quarterly report"
+  expect_no_file "$E2E_DIR/c/My Documents/Report.doc"
+  expect_no_file "$E2E_DIR/d/Archive/Report.doc"
+}
+
+# Cancel, Escape and closing the window end the program and touch nothing.
+case_cancel_and_close() {
+  mkdir -p "$E2E_DIR/d/Backup"
+  echo "keep me" >"$E2E_DIR/c/notes.txt"
+  local before
+  before=$(drives_tree)
+
+  start_tarnivo "$E2E_DIR/c/notes.txt"
+  wait_dialog
+  keys d alt+m
+  click cmdCancel
+  wait_exit 0
+  [ "$(drives_tree)" = "$before" ] || fail "Cancel changed files"
+
+  start_tarnivo "$E2E_DIR/c/notes.txt"
+  wait_dialog
+  keys alt+m Escape
+  wait_exit 0
+  [ "$(drives_tree)" = "$before" ] || fail "Escape changed files"
+
+  # The help window does not keep the program alive once the dialog closes.
+  start_tarnivo "$E2E_DIR/c/notes.txt"
+  wait_dialog
+  keys alt+h
+  wait_until "the help window" help_shown
+  keys alt+m
+  "$XHELPER" close "$DIALOG"
+  wait_exit 0
+  [ "$(drives_tree)" = "$before" ] || fail "closing the window changed files"
+}
+
+# An existing destination: No keeps both files and the dialog; Yes replaces.
+case_overwrite() {
+  echo "new text" >"$E2E_DIR/c/letter.txt"
+  echo "old text" >"$E2E_DIR/d/letter.txt"
+  start_tarnivo "$E2E_DIR/c/letter.txt"
+  wait_dialog
+  keys d Return
+  wait_message
+  expect_message "The destination file already exits."
+  expect_message "Overwrite ?"
+  keys Escape              # a Yes/No box needs an answer:
+  "$XHELPER" close "$MESSAGE"  # neither Escape nor its close button gives one
+  expect_message "Overwrite ?"
+  keys n
+  wait_no_message
+  still_running
+  expect_file "$E2E_DIR/d/letter.txt" "old text"
+  expect_file "$E2E_DIR/c/letter.txt" "new text"
+
+  xdotool windowfocus --sync "$DIALOG"
+  keys Return
+  wait_message
+  keys y
+  wait_exit 0
+  expect_file "$E2E_DIR/d/letter.txt" "new text"
+  expect_file "$E2E_DIR/c/letter.txt" "new text"
+}
+
+# A drive whose folder is missing is not ready: Cancel brings the previous
+# drive back; Retry after the medium came takes the new drive.
+case_not_ready() {
+  export TARNIVO_DRIVES="C=$E2E_DIR/c;D=$E2E_DIR/d;E=$E2E_DIR/stick"
+  echo "photo" >"$E2E_DIR/c/photo.jpg"
+
+  start_tarnivo "$E2E_DIR/c/photo.jpg"
+  wait_dialog
+  keys Down                # D:, whose root the list shows
+  keys Down                # E: is not ready
+  wait_message
+  expect_message "Drive e: is not ready."
+  keys Escape              # Cancel: back to D:
+  wait_no_message
+  xdotool windowfocus --sync "$DIALOG"
+  keys Return              # OK copies into the root of the drive put back
+  wait_exit 0
+  expect_file "$E2E_DIR/d/photo.jpg" "photo"
+  expect_no_file "$E2E_DIR/stick"
+
+  start_tarnivo "$E2E_DIR/c/photo.jpg"
+  wait_dialog
+  keys e
+  wait_message
+  expect_message "Drive e: is not ready."
+  mkdir "$E2E_DIR/stick"   # the stick arrives
+  keys Return              # Retry
+  wait_no_message
+  xdotool windowfocus --sync "$DIALOG"
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/stick/photo.jpg" "photo"
+}
+
+# A folder typed into the network box is taken over when the box loses the
+# focus: clicking OK lands there, Enter lands in the folder the list showed.
+case_network_box() {
+  mkdir -p "$E2E_DIR/d/Share/In" "$E2E_DIR/d/Elsewhere"
+  echo "minutes" >"$E2E_DIR/c/minutes.txt"
+
+  start_tarnivo "$E2E_DIR/c/minutes.txt"
+  wait_dialog
+  click optNetwork
+  keys Tab                 # to the network box, its text selected
+  type_text "$E2E_DIR/d/Share/In"
+  keys alt+a               # the name box, its text selected: typing replaces it
+  type_text "minutes-copy.txt"
+  click cmdOK
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Share/In/minutes-copy.txt" "minutes"
+  expect_file "$E2E_DIR/c/minutes.txt" "minutes"
+
+  start_tarnivo "$E2E_DIR/c/minutes.txt"
+  wait_dialog
+  keys d                   # the list shows d:\
+  click_dir_line 2 2       # d:\, Elsewhere, Share: double-click Elsewhere
+  keys alt+c Tab           # Copy, then the network box
+  type_text 'D:\Share\In'
+  keys Return              # OK without leaving the box
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Elsewhere/minutes.txt" "minutes"
+  expect_no_file "$E2E_DIR/d/Share/In/minutes.txt"
+}
+
+# Started without a file: "File not found !!" and the end, no dialog.
+case_no_argument() {
+  start_tarnivo
+  wait_message
+  expect_message "File not found !!"
+  find_dialog && fail "the dialog was shown"
+  keys Return
+  wait_exit 0
+}
+
+e2e_setup
+"case_$CASE"
+echo "PASS: $CASE"
