@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
+# Undefined behaviour counts as a finding, not a line in the log.
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DTARNIVO_FUZZ=ON -DTARNIVO_TESTS=OFF -DTARNIVO_WERROR=ON >/dev/null
 cmake --build build/fuzz -j2

@@ -14,6 +14,14 @@ std::string TrimSpaces(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The spelling through which a stored name is entered and shown: ToCase's,
+// unless that would name another entry or none (" Notes" trims to "Notes",
+// "ıx" capitalises to "Ix", which matches "IX"); then the stored name itself.
+std::string Spelling(const std::string& stored) {
+  const std::string cased = ToCase(stored);
+  return EqualsIgnoreCase(cased, stored) ? cased : stored;
+}
+
 }  // namespace
 
 std::string SourceFromCommandLine(const std::string& command_line) {
@@ -46,6 +54,9 @@ void FileFout(PlatformServices& platform) {
 
 std::string InitDir(PlatformServices& platform, const std::string& path) {
   try {
+    // Only a drive-rooted path: "C:AB" or "Db\F.TXT" would be looked up
+    // from some drive's working directory, not where the line points.
+    if (Mid(path, 2, 2) != ":\\") throw PlatformError("not drive-rooted: " + path);
     platform.ChangeDrive(Left(path, 2));
     platform.ChangeDirectory(ToUpper(Left(path, 3)));
     if (CharCount(path) == 3) FileFout(platform);
@@ -56,21 +67,22 @@ std::string InitDir(PlatformServices& platform, const std::string& path) {
     for (;;) {
       const std::size_t p = rest.find('\\');
       const std::string component = rest.substr(0, p);
-      // The lookup would match '*' and '?' as a pattern and so resolve to
-      // some other file than the one named.
-      if (component.find_first_of("*?") != std::string::npos) {
-        throw PlatformError("pattern in " + component);
+      // The lookup would match '*' and '?' as a pattern, take '/' as a
+      // separator and "D:" as another drive's working directory, and so
+      // resolve to some other file than the one named.
+      if (component.find_first_of("*?/:") != std::string::npos) {
+        throw PlatformError("not a plain name: " + component);
       }
       stored = platform.DirectoryLookup(component, kLookupAll);
       if (stored.empty()) throw PlatformError("not found: " + component);
       rest = rest.substr(p + 1);
       if (rest.find('\\') == std::string::npos) break;
-      platform.ChangeDirectory(ToCase(stored));
+      platform.ChangeDirectory(Spelling(stored));
     }
 
     const std::string cur = platform.CurrentDirectory();
     const char* separator = CharCount(cur) == 3 ? "" : "\\";
-    return cur + separator + ToCase(stored);
+    return cur + separator + Spelling(stored);
   } catch (const PlatformError&) {
     FileFout(platform);
   }

@@ -17,9 +17,11 @@ std::string SourceFromCommandLine(const std::string& command_line);
 // Resolves `path` component by component to its stored names, entering each
 // folder on the way, and returns the full path: the folders as entered
 // (stored names passed through ToCase) and the stored file name through
-// ToCase. Leaves the file's drive current and its folder the working
-// directory. A component holding '*' or '?' names no file. Any failure shows
-// "File not found !!" and ends the program.
+// ToCase (or as stored, where ToCase's spelling would name another entry).
+// Leaves the file's drive current and its folder the working directory. Only
+// a drive-rooted path ("C:\...") is taken, and a component holding '*', '?',
+// '/' or ':' names no file. Any failure shows "File not found !!" and ends
+// the program.
 //   "C:\MYDOCU~1\REPORT.DOC" => "C:\My documents\Report.doc"  (folder stored as
 //   "MY DOCUMENTS", file as "REPORT.DOC")
 std::string InitDir(PlatformServices& platform, const std::string& path);
