@@ -1,5 +1,10 @@
 # Linux: the POSIX platform layer, the FLTK dialog and the program.
-foreach(dir src/platform/posix src/dialog/fltk)
+# The fuzz build needs only the layer: no FLTK, X11 or benchmark there.
+set(tarnivo_linux_dirs src/platform/posix)
+if(NOT TARNIVO_FUZZ)
+  list(APPEND tarnivo_linux_dirs src/dialog/fltk)
+endif()
+foreach(dir ${tarnivo_linux_dirs})
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

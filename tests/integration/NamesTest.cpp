@@ -36,6 +36,9 @@ TEST(Names, AliasesAreCountedInNameOrderAndNeverClash) {
       // A character outside ASCII, and a byte that is not UTF-8, stand as '_'.
       {{"x\xFFy long.txt", "\xC3\xA4rger.txt"}, {"X_YLON~1.TXT", "_RGER~1.TXT"}},
       {{"...", "."}, {"", ""}},
+      // A name whose letters fold to an alias's (the Kelvin sign to 'k') would
+      // be found by a lookup of that alias first: the alias goes to the next.
+      {{"k long name", "\xE2\x84\xAALONGN~1"}, {"KLONGN~2", "_LONGN~1"}},
   };
   for (const auto& c : cases) EXPECT_EQ(MakeAliases(c.names), c.aliases) << c.names.front();
 

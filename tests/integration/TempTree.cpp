@@ -109,8 +109,11 @@ std::unique_ptr<PosixPlatform> TempTree::Platform(const std::string& drives,
   std::stringstream items(drives);
   std::string item;
   while (std::getline(items, item, ';')) {
-    const std::string folder = root_ + "/" + item.substr(2);
-    if (item.substr(2).find("missing") == std::string::npos) MakeDir(folder);
+    // A folder of the tree, or an absolute one ("N=/dev") taken as it is.
+    const std::string given = item.substr(2);
+    const bool absolute = !given.empty() && given.front() == '/';
+    const std::string folder = absolute ? given : root_ + "/" + given;
+    if (!absolute && given.find("missing") == std::string::npos) MakeDir(folder);
     if (first.empty()) first = folder;
     map_text += (map_text.empty() ? "" : ";") + item.substr(0, 2) + folder;
   }

@@ -51,8 +51,9 @@ class TempTree {
   const std::string& root() const { return root_; }
   std::string operator/(const std::string& rel) const { return root_ + "/" + rel; }
 
-  // Pins the drives ("C=c;D=d": folders relative to the tree, created) and
-  // makes a platform; the process starts in the first drive's root.
+  // Pins the drives ("C=c;D=d": folders relative to the tree, created; an
+  // absolute folder is taken as it is) and makes a platform; the process
+  // starts in the first drive's root.
   std::unique_ptr<PosixPlatform> Platform(const std::string& drives = "C=c;D=d",
                                           std::vector<std::string> args = {},
                                           DesktopUi* ui = nullptr);

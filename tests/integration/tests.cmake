@@ -5,6 +5,9 @@ if(TARGET tarnivo_posix)
     integration/NamesTest.cpp
     integration/PathsTest.cpp
     integration/FileOpsTest.cpp
+    integration/Handlers.cpp
+    integration/FaultSweepLinuxTest.cpp
+    integration/HostileNamesLinuxTest.cpp
   )
   target_include_directories(tarnivo_integration_tests PRIVATE integration)
   target_link_libraries(tarnivo_integration_tests PRIVATE tarnivo_posix GTest::gtest GTest::gtest_main)

@@ -111,7 +111,8 @@ bool ParseDriveMap(const std::string& map_text, std::vector<Drive>& drives, std:
     // gives back (getcwd) fall under the same root.
     std::string root = RealPath(folder);
     if (root.empty()) root = NormalNative(folder);
-    const std::string name = LastName(root);
+    // The root file system has no last folder name: it is shown as "/".
+    const std::string name = root == "/" ? "/" : LastName(root);
     parsed.push_back({letter, root, name, false});
   }
   if (parsed.empty()) {
@@ -138,6 +139,7 @@ std::vector<Drive> DefaultDrives(const std::vector<MountEntry>& mounts) {
   for (const MountEntry& m : mounts) {
     if (m.dir == "/") root_label = VolumeLabel(m.source);
   }
+  if (root_label.empty()) root_label = "/";
   drives.push_back({'C', "/", root_label, false});
   AddNewMounts(drives, mounts);
   return drives;

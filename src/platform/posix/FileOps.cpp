@@ -435,6 +435,11 @@ void RenameEntry(const Place& source, const Place& dest, bool case_only, const P
   if (::fstatat(from.get(), source.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     Fail("stat " + source.Path(), errno);
   }
+  // A FIFO, a socket or a device is not a file the user can have meant to
+  // move (and a device moved out of /dev is gone for the whole system).
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    Fail(source.Path() + " is a system entry", EPERM);
+  }
   if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) return;
   int err = errno;
   if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {

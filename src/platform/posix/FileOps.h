@@ -35,7 +35,7 @@ void DeleteRegularFile(const Place& file);
 // Moves `source` to `dest` in one step, never replacing an existing entry.
 // `case_only`: `dest` names the source entry itself in another letter case.
 // Across file systems a regular file is copied (durably) and the source
-// removed afterwards; a folder fails.
+// removed afterwards; a folder fails. A FIFO, socket or device never moves.
 void RenameEntry(const Place& source, const Place& dest, bool case_only, const Progress& progress);
 
 }  // namespace tarnivo::posix

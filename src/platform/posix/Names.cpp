@@ -108,10 +108,18 @@ bool IsLegal83(std::string_view name) {
 
 std::vector<std::string> MakeAliases(const std::vector<std::string_view>& sorted_names) {
   std::vector<std::string> aliases(sorted_names.size());
-  // An alias must not be taken for any name that needs none.
+  // An alias must not be taken for any name that needs none, nor for a name
+  // that a lookup of the alias would find first: one whose letters fold to
+  // those of an 8.3 name ("\u212A~1" with the Kelvin sign is found by "K~1").
   AliasSet used(sorted_names.size());
   for (const std::string_view name : sorted_names) {
-    if (IsLegal83(name)) used.Insert(AsciiUpper(std::string(name)));
+    if (IsLegal83(name)) {
+      used.Insert(AsciiUpper(std::string(name)));
+    } else if (std::any_of(name.begin(), name.end(),
+                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+      const std::string folded = Encode(FoldKey(std::string(name)));
+      if (IsLegal83(folded)) used.Insert(AsciiUpper(folded));
+    }
   }
   std::unordered_map<std::string, unsigned long> next_number;
   std::unordered_map<std::string, unsigned long> highest;

@@ -23,7 +23,8 @@ bool IsLegal83(std::string_view name);
 // a legal 8.3 name already (or has no character to build one from). An alias
 // is the first six legal characters of the name upper-cased, '~', a number
 // counted in name order among names with the same start, and the first three
-// characters of the extension; it never equals another entry's name.
+// characters of the extension; it never matches another entry's name, in any
+// letter case (so a lookup of the alias finds its own entry only).
 //   {"My Documents", "My Downloads", "Program Files"}
 //     => {"MYDOCU~1", "MYDOWN~1", "PROGRA~1"}
 //   {"Letter to Ann.doc", "Letter to Bob.doc"} => {"LETTER~1.DOC", "LETTER~2.DOC"}
