@@ -186,7 +186,16 @@ TextBox::TextBox(FocusListener* listener, int x, int y, int w, int h)
 }
 
 int TextBox::handle(int event) {
+  const bool entering_by_click = event == FL_PUSH && Fl::focus() != this;
   const int handled = Focusing<Fl_Input>::handle(event);
+  if (event == FL_FOCUS) {
+    focus_position_ = position();
+    focus_mark_ = mark();
+  }
+  // A click that enters the box keeps the selection that its focus handling
+  // made (the whole text), so typing replaces it; a click inside a box that
+  // already has the focus places the caret.
+  if (entering_by_click && Fl::focus() == this) position(focus_position_, focus_mark_);
   if (event == FL_UNFOCUS && listener() != nullptr) {
     Fl_Widget* now = Fl::focus();
     if (now != nullptr && now != this && now->top_window() == top_window()) {

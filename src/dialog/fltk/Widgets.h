@@ -97,6 +97,10 @@ class TextBox : public Focusing<Fl_Input> {
  public:
   TextBox(FocusListener* listener, int x, int y, int w, int h);
   int handle(int event) override;
+
+ private:
+  int focus_position_ = 0;  // the selection as the focus handling left it
+  int focus_mark_ = 0;
 };
 
 // A label drawn from its very left edge (FLTK insets labels by 3 pixels),
