@@ -17,6 +17,7 @@ constexpr DWORD kProgressDelayMs = 300;  // a quicker copy shows no progress
 constexpr int kDropDownItems = 8;
 constexpr WPARAM kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
 constexpr WPARAM kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
+constexpr UINT kReselectMessage = WM_APP + 1;  // puts a text box's selection back after a click
 constexpr int kIconResource = 1;
 
 bool IsInputMessage(UINT message) {
@@ -141,6 +142,9 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (!copying_ || !progress_shown_) return FALSE;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case kReselectMessage:
+      Sync(wparam ? DialogField::NetworkSelection : DialogField::FileNameSelection);
       return TRUE;
     case WM_DEVICECHANGE:
       if (wparam == kDeviceArrival || wparam == kDeviceRemoveComplete) ReloadDrives();
@@ -351,10 +355,16 @@ void Win32Dialog::OnCommand(int id, int code) {
         // not an entry into the box.
         if (parked_focus_ == box) {
           parked_focus_ = nullptr;
-        } else if (network) {
-          RunHandler([this] { form_.txtNetwork_GotFocus(); });
         } else {
-          RunHandler([this] { form_.txtFileName_GotFocus(); });
+          if (network) {
+            RunHandler([this] { form_.txtNetwork_GotFocus(); });
+          } else {
+            RunHandler([this] { form_.txtFileName_GotFocus(); });
+          }
+          // A click that enters the box goes on to place the caret; the
+          // selection the focus handling made is put back after it, so
+          // typing replaces the text.
+          if (GetKeyState(VK_LBUTTON) < 0) PostMessageW(hwnd_, kReselectMessage, network, 0);
         }
         break;
       case EN_KILLFOCUS:
