@@ -8,6 +8,13 @@
 namespace tarnivo::wine {
 namespace {
 
+// The program's dialog; nullptr, recorded as a failure, when it does not appear.
+HWND DialogOf(Check& check, App& app) {
+  const HWND dialog = app.Dialog();
+  check.That(dialog != nullptr, "the dialog appears");
+  return dialog;
+}
+
 const std::wstring kC = L"C:\\tarnivo-e2e";
 const std::wstring kD = L"D:\\tarnivo-e2e";
 
@@ -61,8 +68,7 @@ void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
   check.That(alias != file && alias.find(L' ') == std::wstring::npos, "a short alias: " + Utf8(alias));
 
   App app(program, alias);
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   const std::wstring label = Text(Item(dialog, ControlId::lblFileName));
   check.That(label.rfind(L"C:\\", 0) == 0 && label.size() > 18 &&
@@ -89,8 +95,7 @@ void QuotedLongPath(Check& check, const std::wstring& program) {
   FreshFolder(folder);
   WriteFileText(folder + L"\\Report 2024.txt", "figures");
   App app(program, L"\"" + folder + L"\\Report 2024.txt\"");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Report 2024.txt", "the stored name");
   check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
@@ -109,8 +114,7 @@ void Overwrite(Check& check, const std::wstring& program) {
     WriteFileText(kC + L"\\ow\\src\\data.txt", "new");
     WriteFileText(kC + L"\\ow\\dst\\data.txt", "old");
     App app(program, kC + L"\\ow\\src\\data.txt");
-    const HWND dialog = app.Dialog();
-    check.That(dialog != nullptr, "the dialog appears");
+    const HWND dialog = DialogOf(check, app);
     if (!dialog) return;
     Open(check, dialog, L"ow", kC + L"\\ow");
     Open(check, dialog, L"dst", kC + L"\\ow\\dst");
@@ -135,8 +139,7 @@ void MoveWithinDrive(Check& check, const std::wstring& program) {
   WriteFileText(kC + L"\\mv\\a.txt", "moving");
   const auto identity = FileIdentity(kC + L"\\mv\\a.txt");
   App app(program, kC + L"\\mv\\a.txt");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   ChooseMove(check, dialog);
   Open(check, dialog, L"into", kC + L"\\mv\\into");
@@ -152,8 +155,7 @@ void MoveToOtherDrive(Check& check, const std::wstring& program) {
   FreshFolder(kD + L"\\mvd backup");
   WriteFileText(kC + L"\\mvd\\REPORT.DOC", "quarterly");
   App app(program, kC + L"\\MVD\\report.doc");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "REPORT.DOC", "the stored name");
   ChooseMove(check, dialog);
@@ -171,8 +173,7 @@ void CancelAndEscape(Check& check, const std::wstring& program) {
   WriteFileText(kC + L"\\cancel\\keep.txt", "keep");
   for (const bool escape : {false, true}) {
     App app(program, kC + L"\\cancel\\keep.txt");
-    const HWND dialog = app.Dialog();
-    check.That(dialog != nullptr, "the dialog appears");
+    const HWND dialog = DialogOf(check, app);
     if (!dialog) return;
     ChooseMove(check, dialog);
     if (escape) {
@@ -200,8 +201,7 @@ void DriveNotReady(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\nr");
   WriteFileText(kC + L"\\nr\\f.txt", "f");
   App app(program, kC + L"\\nr\\f.txt");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   check.That(SelectDrive(dialog, L'e'), "the drive list has e:");
   ExpectBox(check, app, L"Drive e: is not ready.", {IDRETRY, IDCANCEL}, IDRETRY);
@@ -229,8 +229,7 @@ void RefusedDestinations(Check& check, const std::wstring& program) {
                                 L"nul", L"Letter to Ann.doc.", L"Letter to Ann.doc "};
   for (const bool move : {false, true}) {
     App app(program, L"\"" + file + L"\"");
-    const HWND dialog = app.Dialog();
-    check.That(dialog != nullptr, "the dialog appears");
+    const HWND dialog = DialogOf(check, app);
     if (!dialog) return;
     if (move) ChooseMove(check, dialog);
     for (const std::wstring& name : names) {
@@ -254,8 +253,7 @@ void TypedFolder(Check& check, const std::wstring& program) {
   WriteFileText(kC + L"\\typed\\t.txt", "typed");
   for (const bool enter : {false, true}) {
     App app(program, kC + L"\\typed\\t.txt");
-    const HWND dialog = app.Dialog();
-    check.That(dialog != nullptr, "the dialog appears");
+    const HWND dialog = DialogOf(check, app);
     if (!dialog) return;
     SetText(dialog, ControlId::txtFileName, enter ? L"by enter.txt" : L"by click.txt");
     FocusItem(dialog, ControlId::txtNetwork);
@@ -276,8 +274,7 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\keys");
   WriteFileText(kC + L"\\keys\\k.txt", "keys");
   App app(program, kC + L"\\keys\\k.txt");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
 
   // Tab goes round the tab stops in tab-index order; each option group is
@@ -317,8 +314,7 @@ void UnicodeName(Check& check, const std::wstring& program) {
   FreshFolder(kD + L"\\uni");
   WriteFileText(kC + L"\\uni\\" + name, "unicode");
   App app(program, L"\"" + kC + L"\\uni\\" + name + L"\"");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), Utf8(name), "the name box");
   ChooseMove(check, dialog);
@@ -335,8 +331,7 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\layout");
   WriteFileText(kC + L"\\layout\\l.txt", "l");
   App app(program, kC + L"\\layout\\l.txt");
-  const HWND dialog = app.Dialog();
-  check.That(dialog != nullptr, "the dialog appears");
+  const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
   HDC dc = GetDC(nullptr);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
