@@ -5,8 +5,8 @@
 namespace tarnivo {
 
 const ControlSpec& Control(ControlId id) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.id == id) return spec;
+  for (const ControlSpec& row : kControls) {
+    if (row.id == id) return row;
   }
   return kControls.front();  // unreachable: every id has an entry
 }

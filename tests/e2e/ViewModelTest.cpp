@@ -30,13 +30,13 @@ TEST(ViewLayout, ControlsLandOnWholePixelsInsideTheirParents) {
   const Rect client = ClientRect();
   EXPECT_EQ(client, (Rect{0, 0, 246, 286}));
   const Rect frame = ControlRect(Control(ControlId::fraDrive));
-  for (const ControlSpec& spec : kControls) {
-    const Rect r = ControlRect(spec);
-    const Rect parent = spec.in_frame ? frame : client;
-    EXPECT_GE(r.x, parent.x) << spec.name;
-    EXPECT_GE(r.y, parent.y) << spec.name;
-    EXPECT_LE(r.x + r.w, parent.x + parent.w) << spec.name;
-    EXPECT_LE(r.y + r.h, parent.y + parent.h) << spec.name;
+  for (const ControlSpec& row : kControls) {
+    const Rect r = ControlRect(row);
+    const Rect parent = row.in_frame ? frame : client;
+    EXPECT_GE(r.x, parent.x) << row.name;
+    EXPECT_GE(r.y, parent.y) << row.name;
+    EXPECT_LE(r.x + r.w, parent.x + parent.w) << row.name;
+    EXPECT_LE(r.y + r.h, parent.y + parent.h) << row.name;
   }
 }
 

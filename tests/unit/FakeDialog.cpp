@@ -48,8 +48,8 @@ bool FakeDialog::Load() {
   return !Ended();
 }
 
-bool FakeDialog::IsTabStop(const ControlSpec& spec) const {
-  switch (spec.id) {
+bool FakeDialog::IsTabStop(const ControlSpec& row) const {
+  switch (row.id) {
     case ControlId::optCopy:
       return state_->CopySelected();
     case ControlId::optMove:
@@ -59,7 +59,7 @@ bool FakeDialog::IsTabStop(const ControlSpec& spec) const {
     case ControlId::optNetwork:
       return state_->NetworkSelected();
     default:
-      return spec.kind != ControlKind::Label && spec.kind != ControlKind::Frame;
+      return row.kind != ControlKind::Label && row.kind != ControlKind::Frame;
   }
 }
 
@@ -80,8 +80,8 @@ void FakeDialog::Focus(ControlId control) {
 void FakeDialog::Tab() {
   if (!Usable("Tab")) return;
   std::vector<ControlSpec> stops;
-  for (const ControlSpec& spec : kControls) {
-    if (IsTabStop(spec)) stops.push_back(spec);
+  for (const ControlSpec& row : kControls) {
+    if (IsTabStop(row)) stops.push_back(row);
   }
   std::sort(stops.begin(), stops.end(),
             [](const ControlSpec& a, const ControlSpec& b) { return a.tab_index < b.tab_index; });
@@ -131,22 +131,22 @@ void FakeDialog::PressEscape() {
 void FakeDialog::PressAccessKey(char key) {
   if (!Usable("access key")) return;
   const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
-  for (const ControlSpec& spec : kControls) {
-    if (AccessKey(spec.caption) != wanted) continue;
-    switch (spec.kind) {
+  for (const ControlSpec& row : kControls) {
+    if (AccessKey(row.caption) != wanted) continue;
+    switch (row.kind) {
       case ControlKind::Label:  // moves the focus to the control after it in tab order
         for (const ControlSpec& next : kControls) {
-          if (next.tab_index == spec.tab_index + 1) return Focus(next.id);
+          if (next.tab_index == row.tab_index + 1) return Focus(next.id);
         }
         return;
       case ControlKind::OptionButton:
-        return Choose(spec.id);
+        return Choose(row.id);
       case ControlKind::PushButton:
-        if (spec.id == ControlId::cmdHelp) return ClickHelp();
-        if (spec.id == ControlId::cmdCancel) return ClickCancel();
+        if (row.id == ControlId::cmdHelp) return ClickHelp();
+        if (row.id == ControlId::cmdCancel) return ClickCancel();
         return ClickOK();
       default:
-        return Focus(spec.id);
+        return Focus(row.id);
     }
   }
 }

@@ -59,7 +59,7 @@ class FakeDialog {
   template <class Handler>
   void Run(Handler handler);
   bool Usable(const char* action);
-  bool IsTabStop(const ControlSpec& spec) const;
+  bool IsTabStop(const ControlSpec& row) const;
 
   SimulatedPlatform& platform_;
   std::unique_ptr<DialogState> state_;

@@ -341,17 +341,17 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   check.Equal(static_cast<int>(client.right), Pixels(kClientWidth, dpi), "client width");
   check.Equal(static_cast<int>(client.bottom), Pixels(kClientHeight, dpi), "client height");
   for (const ControlId id : {ControlId::cmdOK, ControlId::lstDir, ControlId::txtFileName, ControlId::optNetwork}) {
-    const ControlSpec& spec = Control(id);
+    const ControlSpec& row = Control(id);
     const ControlSpec& frame = Control(ControlId::fraDrive);
     RECT r{};
     GetWindowRect(Item(dialog, id), &r);
     POINT at{r.left, r.top};
     ScreenToClient(dialog, &at);
-    check.Equal(static_cast<int>(at.x), Pixels(spec.left + (spec.in_frame ? frame.left : 0), dpi),
-                std::string(spec.name) + " left");
-    check.Equal(static_cast<int>(at.y), Pixels(spec.top + (spec.in_frame ? frame.top : 0), dpi),
-                std::string(spec.name) + " top");
-    check.Equal(static_cast<int>(r.right - r.left), Pixels(spec.width, dpi), std::string(spec.name) + " width");
+    check.Equal(static_cast<int>(at.x), Pixels(row.left + (row.in_frame ? frame.left : 0), dpi),
+                std::string(row.name) + " left");
+    check.Equal(static_cast<int>(at.y), Pixels(row.top + (row.in_frame ? frame.top : 0), dpi),
+                std::string(row.name) + " top");
+    check.Equal(static_cast<int>(r.right - r.left), Pixels(row.width, dpi), std::string(row.name) + " width");
   }
   const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
   check.That(!(style & WS_THICKFRAME) && !(style & WS_MAXIMIZEBOX), "fixed size");

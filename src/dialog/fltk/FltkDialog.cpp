@@ -86,17 +86,17 @@ void FltkDialog::Build() {
   window_->callback(OnClose, this);
 
   view::PlainGroup* frame = nullptr;
-  for (const ControlSpec& spec : kControls) {
-    const view::Rect r = view::ControlRect(spec);
-    const std::string caption(spec.caption);
+  for (const ControlSpec& row : kControls) {
+    const view::Rect r = view::ControlRect(row);
+    const std::string caption(row.caption);
     Fl_Widget* widget = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::OptionButton:
         widget = new view::OptionButton(this, r.x, r.y, r.w, r.h, nullptr);
         widget->copy_label(caption.c_str());
         break;
       case ControlKind::Label:
-        if (AccessKey(spec.caption) != 0) {
+        if (AccessKey(row.caption) != 0) {
           widget = new view::AccessLabel(r.x, r.y, r.w, r.h, nullptr);
         } else {
           widget = new view::TextLabel(r.x, r.y, r.w, r.h);
@@ -125,20 +125,20 @@ void FltkDialog::Build() {
       case ControlKind::PushButton: {
         auto* button = new view::PushButton(this, r.x, r.y, r.w, r.h, nullptr);
         button->copy_label(caption.c_str());
-        button->SetDefault(spec.is_default);
-        button->SetCancel(spec.is_cancel);
+        button->SetDefault(row.is_default);
+        button->SetCancel(row.is_cancel);
         widget = button;
         break;
       }
     }
-    if (spec.in_frame && frame != nullptr) frame->add(widget);
+    if (row.in_frame && frame != nullptr) frame->add(widget);
     widget->callback(OnChanged, this);
-    widgets_[static_cast<std::size_t>(spec.id)] = widget;
+    widgets_[static_cast<std::size_t>(row.id)] = widget;
   }
 
-  for (const ControlSpec& spec : kControls) {
-    if (auto* label = dynamic_cast<view::AccessLabel*>(Widget(spec.id))) {
-      label->SetTarget(Widget(view::AccessTarget(spec.id)));
+  for (const ControlSpec& row : kControls) {
+    if (auto* label = dynamic_cast<view::AccessLabel*>(Widget(row.id))) {
+      label->SetTarget(Widget(view::AccessTarget(row.id)));
     }
   }
   file_name_ = static_cast<Fl_Input*>(Widget(ControlId::txtFileName));
@@ -352,9 +352,9 @@ void FltkDialog::ReloadDrives() {
 }
 
 bool FltkDialog::IdOf(const Fl_Widget* widget, ControlId& id) const {
-  for (const ControlSpec& spec : kControls) {
-    if (widget != nullptr && Widget(spec.id) == widget) {
-      id = spec.id;
+  for (const ControlSpec& row : kControls) {
+    if (widget != nullptr && Widget(row.id) == widget) {
+      id = row.id;
       return true;
     }
   }

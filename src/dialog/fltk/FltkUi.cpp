@@ -297,11 +297,11 @@ MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle st
 
   std::vector<view::PushButton*> buttons;
   int x = (win_w - buttons_w) / 2;
-  for (const BoxButton& spec : look.buttons) {
-    auto* button = new view::PushButton(nullptr, x, buttons_y, kButtonW, kButtonH, spec.caption);
+  for (const BoxButton& row : look.buttons) {
+    auto* button = new view::PushButton(nullptr, x, buttons_y, kButtonW, kButtonH, row.caption);
     button->callback(OnBoxButton, &answer);
-    answer.buttons.emplace_back(button, spec.result);
-    if (spec.result == look.escape_result && look.can_escape) button->SetCancel(true);
+    answer.buttons.emplace_back(button, row.result);
+    if (row.result == look.escape_result && look.can_escape) button->SetCancel(true);
     buttons.push_back(button);
     x += kButtonW + kGap;
   }

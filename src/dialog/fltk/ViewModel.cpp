@@ -7,16 +7,16 @@
 namespace tarnivo::view {
 namespace {
 
-bool TakesFocus(const ControlSpec& spec) {
-  return spec.kind != ControlKind::Label && spec.kind != ControlKind::Frame;
+bool TakesFocus(const ControlSpec& row) {
+  return row.kind != ControlKind::Label && row.kind != ControlKind::Frame;
 }
 
 std::vector<const ControlSpec*> ByTabIndex() {
-  std::vector<const ControlSpec*> specs;
-  for (const ControlSpec& spec : kControls) specs.push_back(&spec);
-  std::sort(specs.begin(), specs.end(),
+  std::vector<const ControlSpec*> rows;
+  for (const ControlSpec& row : kControls) rows.push_back(&row);
+  std::sort(rows.begin(), rows.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
-  return specs;
+  return rows;
 }
 
 // Splits "A\B\C" into its non-empty components.
@@ -43,39 +43,39 @@ std::string WithoutAccessMarks(const std::string& caption) {
 
 }  // namespace
 
-Rect ControlRect(const ControlSpec& spec) {
-  int left = spec.left;
-  int top = spec.top;
-  if (spec.in_frame) {
+Rect ControlRect(const ControlSpec& row) {
+  int left = row.left;
+  int top = row.top;
+  if (row.in_frame) {
     const ControlSpec& frame = Control(ControlId::fraDrive);
     left += frame.left;
     top += frame.top;
   }
   const int x = Pixels(left);
   const int y = Pixels(top);
-  return {x, y, Pixels(left + spec.width) - x, Pixels(top + spec.height) - y};
+  return {x, y, Pixels(left + row.width) - x, Pixels(top + row.height) - y};
 }
 
 Rect ClientRect() { return {0, 0, Pixels(kClientWidth), Pixels(kClientHeight)}; }
 
 std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected) {
-  const std::vector<const ControlSpec*> specs = ByTabIndex();
+  const std::vector<const ControlSpec*> rows = ByTabIndex();
   std::vector<ControlId> stops;
-  for (const ControlSpec* spec : specs) {
-    if (!TakesFocus(*spec)) continue;
-    if (spec->kind != ControlKind::OptionButton) {
-      stops.push_back(spec->id);
+  for (const ControlSpec* row : rows) {
+    if (!TakesFocus(*row)) continue;
+    if (row->kind != ControlKind::OptionButton) {
+      stops.push_back(row->id);
       continue;
     }
     // One stop per option group: its selected button, else its first.
     bool any_selected = false;
     const ControlSpec* first = nullptr;
-    for (const ControlSpec* other : specs) {
-      if (other->group != spec->group) continue;
+    for (const ControlSpec* other : rows) {
+      if (other->group != row->group) continue;
       if (first == nullptr) first = other;
       any_selected = any_selected || selected(other->id);
     }
-    if (any_selected ? selected(spec->id) : first == spec) stops.push_back(spec->id);
+    if (any_selected ? selected(row->id) : first == row) stops.push_back(row->id);
   }
   return stops;
 }
@@ -91,9 +91,9 @@ ControlId NextTabStop(const std::vector<ControlId>& stops, ControlId current, bo
 ControlId AccessTarget(ControlId label) {
   const int after = Control(label).tab_index;
   const ControlSpec* best = nullptr;
-  for (const ControlSpec& spec : kControls) {
-    if (!TakesFocus(spec) || spec.tab_index <= after) continue;
-    if (best == nullptr || spec.tab_index < best->tab_index) best = &spec;
+  for (const ControlSpec& row : kControls) {
+    if (!TakesFocus(row) || row.tab_index <= after) continue;
+    if (best == nullptr || row.tab_index < best->tab_index) best = &row;
   }
   return best != nullptr ? best->id : label;
 }

@@ -22,7 +22,7 @@ struct Rect {
 // frame's origin). Edges are converted, not sizes, so that controls that
 // touch in twips touch in pixels.
 //   ControlRect(cmdOK) => {8, 256, 73, 25}
-Rect ControlRect(const ControlSpec& spec);
+Rect ControlRect(const ControlSpec& row);
 
 // The client area in pixels: {0, 0, 246, 286}.
 Rect ClientRect();

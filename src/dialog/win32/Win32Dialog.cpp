@@ -50,10 +50,10 @@ std::vector<WORD> DialogTemplate() {
 }
 
 // The first option button of each group starts the group.
-bool StartsGroup(const ControlSpec& spec) {
-  if (spec.kind != ControlKind::OptionButton) return true;
+bool StartsGroup(const ControlSpec& row) {
+  if (row.kind != ControlKind::OptionButton) return true;
   for (const ControlSpec& other : kControls) {
-    if (other.kind == ControlKind::OptionButton && other.group == spec.group) return other.id == spec.id;
+    if (other.kind == ControlKind::OptionButton && other.group == row.group) return other.id == row.id;
   }
   return true;
 }
@@ -188,8 +188,8 @@ void Win32Dialog::OnInit() {
 
 void Win32Dialog::CreateControls() {
   std::vector<const ControlSpec*> order;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.kind != ControlKind::Frame) order.push_back(&spec);  // the frame draws nothing
+  for (const ControlSpec& row : kControls) {
+    if (row.kind != ControlKind::Frame) order.push_back(&row);  // the frame draws nothing
   }
   // Creation order is the dialog manager's tab order.
   std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
@@ -204,15 +204,15 @@ void Win32Dialog::CreateControls() {
   SelectObject(dc, old_font);
   ReleaseDC(hwnd_, dc);
 
-  for (const ControlSpec* spec : order) {
-    const int left = Px(spec->left + (spec->in_frame ? frame.left : 0));
-    const int top = Px(spec->top + (spec->in_frame ? frame.top : 0));
-    const int width = Px(spec->width);
-    int height = Px(spec->height);
+  for (const ControlSpec* row : order) {
+    const int left = Px(row->left + (row->in_frame ? frame.left : 0));
+    const int top = Px(row->top + (row->in_frame ? frame.top : 0));
+    const int width = Px(row->width);
+    int height = Px(row->height);
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD ex_style = 0;
     const wchar_t* window_class = L"BUTTON";
-    switch (spec->kind) {
+    switch (row->kind) {
       case ControlKind::OptionButton:
         style |= BS_AUTORADIOBUTTON;
         break;
@@ -220,7 +220,7 @@ void Win32Dialog::CreateControls() {
         window_class = L"STATIC";
         // The source path may hold '&' and may be wider than the label: it
         // keeps its end (the file name) visible.
-        style |= spec->id == ControlId::lblFileName
+        style |= row->id == ControlId::lblFileName
                      ? SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS
                      : SS_LEFT;
         break;
@@ -241,20 +241,20 @@ void Win32Dialog::CreateControls() {
         ex_style = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::PushButton:
-        style |= (spec->is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+        style |= (row->is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
         break;
       case ControlKind::Frame:
         break;
     }
-    if (StartsGroup(*spec)) style |= WS_GROUP;
-    const std::wstring caption = spec->kind == ControlKind::Label && spec->id == ControlId::lblFileName
+    if (StartsGroup(*row)) style |= WS_GROUP;
+    const std::wstring caption = row->kind == ControlKind::Label && row->id == ControlId::lblFileName
                                      ? L""
-                                     : Widen(std::string(spec->caption));
+                                     : Widen(std::string(row->caption));
     HWND item = CreateWindowExW(ex_style, window_class, caption.c_str(), style, left, top, width,
-                                height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(spec->id))),
+                                height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(row->id))),
                                 instance_, nullptr);
     SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    items_[static_cast<int>(spec->id)] = item;
+    items_[static_cast<int>(row->id)] = item;
   }
 
   // The text boxes take names of any length.
@@ -435,11 +435,11 @@ void Win32Dialog::PlaceDriveGroup() {
   const ControlSpec& selected = Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
   HWND after = HWND_TOP;
   int best = -1;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.group == kGroupDriveNetwork || spec.kind == ControlKind::Frame) continue;
-    if (spec.tab_index < selected.tab_index && spec.tab_index > best) {
-      best = spec.tab_index;
-      after = Item(spec.id);
+  for (const ControlSpec& row : kControls) {
+    if (row.group == kGroupDriveNetwork || row.kind == ControlKind::Frame) continue;
+    if (row.tab_index < selected.tab_index && row.tab_index > best) {
+      best = row.tab_index;
+      after = Item(row.id);
     }
   }
   constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW;
