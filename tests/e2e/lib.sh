@@ -123,7 +123,7 @@ expect_message() {
   "$XHELPER" clear-clipboard
   xdotool windowfocus --sync "$MESSAGE"
   keys ctrl+c
-  local deadline=$((SECONDS + 5))
+  local deadline=$((SECONDS + E2E_TIMEOUT))
   until clipboard_has "$1"; do
     [ "$SECONDS" -lt "$deadline" ] || fail "message box says '${CLIPBOARD_TEXT:-}', expected '$1'"
     sleep 0.05

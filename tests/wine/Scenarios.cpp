@@ -284,23 +284,23 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
                              ControlId::txtNetwork, ControlId::optDrive, ControlId::lstDrive};
   for (const ControlId next : order) {
     PostKey(app.Focus(), VK_TAB);
-    check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }, 3000),
+    check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }),
                "Tab reaches " + std::string(Control(next).name));
   }
   PostAltKey(app.Focus(), L'a');
-  check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtFileName); }, 3000),
+  check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtFileName); }),
              "Alt+A moves to the name box");
   DWORD start = 1, end = 0;
   WaitFor([&] {
     SendMessageW(Item(dialog, ControlId::txtFileName), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
     return start == 0 && end == 5;
-  }, 3000);
+  });
   check.That(start == 0 && end == 5, "entering the name box selects the name");
   PostAltKey(app.Focus(), L'm');
-  check.That(WaitFor([&] { return Checked(dialog, ControlId::optMove); }, 3000), "Alt+M selects Move");
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optMove); }), "Alt+M selects Move");
   PostAltKey(app.Focus(), L'c');
-  check.That(WaitFor([&] { return Checked(dialog, ControlId::optCopy); }, 3000), "Alt+C selects Copy");
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optCopy); }), "Alt+C selects Copy");
   SetText(dialog, ControlId::txtFileName, L"k2.txt");
   PostKey(app.Focus(), VK_RETURN);
   check.That(app.Exited(), "Enter runs OK and the program ends");
