@@ -24,9 +24,9 @@ using test::ShownMessage;
 using test::SimulatedPlatform;
 
 const std::string kSourceKey = "C:\\My Documents\\REPORT.DOC";  // as stored
-const std::string kNotFound = "File not found !!";
-const std::string kExists = "The destination file already exits.\rOverwrite ?";
-const std::string kError = "Error during copy or move.\rFile may already exist or is in use.";
+using test::kNotFound;
+using test::kExists;
+using test::kError;
 const std::string kOld = "last year's figures";
 
 enum class Handler { FormLoad, DriveChange, NetworkFocus, OK };

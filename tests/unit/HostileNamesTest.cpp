@@ -16,8 +16,8 @@ using test::FakeDialog;
 using test::SimulatedPlatform;
 
 const std::string kSourceKey = "C:\\My Documents\\REPORT.DOC";
-const std::string kError = "Error during copy or move.\rFile may already exist or is in use.";
-const std::string kExists = "The destination file already exits.\rOverwrite ?";
+using test::kError;
+using test::kExists;
 const std::string kOther = "another file";
 
 std::string Repeat(const std::string& piece, int times) {

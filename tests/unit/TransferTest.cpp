@@ -12,8 +12,8 @@ using test::FakeDialog;
 using test::SimulatedPlatform;
 
 const std::string kSource = "C:\\My Documents\\Report.doc";
-const std::string kExists = "The destination file already exits.\rOverwrite ?";
-const std::string kError = "Error during copy or move.\rFile may already exist or is in use.";
+using test::kExists;
+using test::kError;
 
 using Steps = std::function<void(FakeDialog&)>;
 
