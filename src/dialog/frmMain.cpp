@@ -10,12 +10,6 @@ namespace {
 
 constexpr int kFileNameSelectLength = 255;
 
-std::string TrimSpaces(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 frmMain::frmMain(PlatformServices& platform, DialogState& state)

@@ -8,12 +8,6 @@
 namespace tarnivo {
 namespace {
 
-std::string TrimSpaces(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The spelling through which a stored name is entered and shown: ToCase's,
 // unless that would name another entry or none (" Notes" trims to "Notes",
 // "ıx" capitalises to "Ix", which matches "IX"); then the stored name itself.

@@ -125,6 +125,12 @@ std::string ToLower(const std::string& text) {
   return Encode(chars);
 }
 
+std::string TrimSpaces(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   const std::u32string x = Decode(a);
   const std::u32string y = Decode(b);

@@ -34,6 +34,9 @@ char32_t FoldChar(char32_t c);
 std::string ToUpper(const std::string& text);  // "straße" => "STRAßE"
 std::string ToLower(const std::string& text);  // "ÄBC" => "äbc"
 
+// Without leading and trailing spaces (code 32 only): TrimSpaces(" a b ") => "a b".
+std::string TrimSpaces(const std::string& text);
+
 // Equal after simple case folding: EqualsIgnoreCase("Ärger", "äRGER") => true.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "FakeDialog.h"
 #include "SimulatedPlatform.h"
 
 namespace tarnivo::test {
@@ -32,6 +33,17 @@ inline void BuildDesk(SimulatedPlatform& p) {
   p.AddShare("\\\\server\\public");
   p.AddFolder("\\\\server\\public\\Inbox");
   p.StartIn("C:\\WINDOWS");
+}
+
+// The user's way to D:\Backup and to C:\Archive.
+inline void OpenBackup(FakeDialog& d) {
+  d.PickDrive('D');
+  d.OpenFolder("Backup");
+}
+
+inline void OpenArchive(FakeDialog& d) {
+  d.OpenFolder("C:\\");
+  d.OpenFolder("Archive");
 }
 
 }  // namespace tarnivo::test

@@ -27,6 +27,8 @@ const std::string kSourceKey = "C:\\My Documents\\REPORT.DOC";  // as stored
 using test::kNotFound;
 using test::kExists;
 using test::kError;
+using test::OpenArchive;
+using test::OpenBackup;
 const std::string kOld = "last year's figures";
 
 enum class Handler { FormLoad, DriveChange, NetworkFocus, OK };
@@ -215,16 +217,6 @@ void CheckOK(const Scenario& s, Trial& clean, Trial& run, std::size_t n) {
   EXPECT_TRUE(destination == old_destination || destination == test::kReport ||
               (agreed && !destination))
       << "destination " << destination.value_or("(gone)");
-}
-
-void OpenBackup(FakeDialog& d) {
-  d.PickDrive('D');
-  d.OpenFolder("Backup");
-}
-
-void OpenArchive(FakeDialog& d) {
-  d.OpenFolder("C:\\");
-  d.OpenFolder("Archive");
 }
 
 std::vector<Scenario> Scenarios() {

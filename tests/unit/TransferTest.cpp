@@ -14,18 +14,10 @@ using test::SimulatedPlatform;
 const std::string kSource = "C:\\My Documents\\Report.doc";
 using test::kExists;
 using test::kError;
+using test::OpenArchive;
+using test::OpenBackup;
 
 using Steps = std::function<void(FakeDialog&)>;
-
-void ToBackup(FakeDialog& d) {
-  d.PickDrive('D');
-  d.OpenFolder("Backup");
-}
-
-void ToArchive(FakeDialog& d) {
-  d.OpenFolder("C:\\");
-  d.OpenFolder("Archive");
-}
 
 // A desk with the dialog opened on the report, Copy or Move chosen.
 struct Session {
@@ -52,7 +44,7 @@ TEST(Transfer, BuildsTheDestinationAndCopiesRenamesOrCopiesAndDeletes) {
        {"CopyFile " + kSource + " > D:\\REPORT.DOC"}},
       {"copy into a folder",
        false,
-       ToBackup,
+       OpenBackup,
        {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC"}},
       {"copy under a new name",
        false,
@@ -60,11 +52,11 @@ TEST(Transfer, BuildsTheDestinationAndCopiesRenamesOrCopiesAndDeletes) {
        {"CopyFile " + kSource + " > C:\\My Documents\\Copy of report.doc"}},
       {"move within the drive",
        true,
-       ToArchive,
+       OpenArchive,
        {"RenameFile " + kSource + " > C:\\Archive\\REPORT.DOC"}},
       {"move to another drive",
        true,
-       ToBackup,
+       OpenBackup,
        {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC", "DeleteFile " + kSource}},
       {"move to a network folder",
        true,
@@ -96,15 +88,15 @@ TEST(Transfer, AnExistingDestinationIsReplacedOnlyWhenItMaySafelyBe) {
     const char* answer;  // to the overwrite question, "" when none is expected
     bool done;
   } cases[] = {
-      {"ordinary, No", 0, false, false, ToBackup, "No", false},
-      {"ordinary, Yes", 0, false, false, ToBackup, "Yes", true},
-      {"ordinary, Yes, move", 0, false, true, ToArchive, "Yes", true},
-      {"read-only, Yes", test::kReadOnly, false, false, ToBackup, "Yes", false},
-      {"in use, Yes", 0, true, false, ToBackup, "Yes", false},
-      {"hidden", test::kHidden, false, false, ToBackup, "", false},
-      {"hidden, move within the drive", test::kHidden, false, true, ToArchive, "", false},
-      {"system", test::kSystem, false, false, ToBackup, "", false},
-      {"a folder", test::kDirectory, false, false, ToBackup, "", false},
+      {"ordinary, No", 0, false, false, OpenBackup, "No", false},
+      {"ordinary, Yes", 0, false, false, OpenBackup, "Yes", true},
+      {"ordinary, Yes, move", 0, false, true, OpenArchive, "Yes", true},
+      {"read-only, Yes", test::kReadOnly, false, false, OpenBackup, "Yes", false},
+      {"in use, Yes", 0, true, false, OpenBackup, "Yes", false},
+      {"hidden", test::kHidden, false, false, OpenBackup, "", false},
+      {"hidden, move within the drive", test::kHidden, false, true, OpenArchive, "", false},
+      {"system", test::kSystem, false, false, OpenBackup, "", false},
+      {"a folder", test::kDirectory, false, false, OpenBackup, "", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,9 +141,9 @@ TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
     Steps steps;
     bool copy_left;  // the copy made before a failed deletion of the source stays
   } cases[] = {
-      {"SameFile", ToBackup, false},    {"DirectoryLookup", ToBackup, false},
-      {"CopyFile", ToBackup, false},    {"DeleteFile", ToBackup, true},
-      {"RenameFile", ToArchive, false},
+      {"SameFile", OpenBackup, false},    {"DirectoryLookup", OpenBackup, false},
+      {"CopyFile", OpenBackup, false},    {"DeleteFile", OpenBackup, true},
+      {"RenameFile", OpenArchive, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.operation);
@@ -186,7 +178,7 @@ TEST(Transfer, TheNetworkFolderCountsOnlyOnceTheBoxHasLostTheFocus) {
   for (const bool click : {true, false}) {
     SCOPED_TRACE(click ? "click OK" : "press Enter");
     Session run(/*move=*/false);
-    ToBackup(run.dialog);
+    OpenBackup(run.dialog);
     run.dialog.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox");
     if (click) {
       run.dialog.ClickOK();

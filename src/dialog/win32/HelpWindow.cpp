@@ -82,29 +82,26 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
   }
 }
 
-// An empty resizable dialog; the text box is added at run time.
-std::vector<WORD> HelpTemplate() {
-  std::vector<WORD> t;
-  const auto dword = [&t](DWORD v) {
-    t.push_back(LOWORD(v));
-    t.push_back(HIWORD(v));
+
+}  // namespace
+
+std::vector<WORD> EmptyDialogTemplate(DWORD style, WORD width, WORD height,
+                                      const std::wstring& caption) {
+  std::vector<WORD> t = {
+      LOWORD(style), HIWORD(style),
+      0, 0,                    // no extended style
+      0, 0, 0, width, height,  // no items; x, y, cx, cy
+      0, 0,                    // no menu; the dialog class
   };
-  const auto text = [&t](const wchar_t* s) {
-    while (*s) t.push_back(static_cast<WORD>(*s++));
+  const auto text = [&t](const std::wstring& s) {
+    for (const wchar_t c : s) t.push_back(static_cast<WORD>(c));
     t.push_back(0);
   };
-  dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | DS_SETFONT);
-  dword(0);
-  t.insert(t.end(), {0, 0, 0, 200, 160});  // no items; x, y, cx, cy
-  t.push_back(0);                          // no menu
-  t.push_back(0);                          // the dialog class
-  text(kHelpTitle);
+  text(caption);
   t.push_back(8);
   text(L"MS Shell Dlg 2");
   return t;
 }
-
-}  // namespace
 
 void ShowHelpWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi) {
   if (g_help) {
@@ -112,7 +109,10 @@ void ShowHelpWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi) {
     SetForegroundWindow(g_help);
     return;
   }
-  const std::vector<WORD> tmpl = HelpTemplate();
+  // An empty resizable dialog; the text box is added at run time.
+  const std::vector<WORD> tmpl = EmptyDialogTemplate(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | DS_SETFONT, 200, 160,
+      kHelpTitle);
   HelpSetup setup{owner, font, dpi};
   g_help = CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()),
                                       owner, &HelpProc, reinterpret_cast<LPARAM>(&setup));

@@ -26,29 +26,6 @@ bool IsInputMessage(UINT message) {
          (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
-// An empty dialog of the right style; the controls are created at run time
-// so that they can be placed in pixels from the table's twips.
-std::vector<WORD> DialogTemplate() {
-  std::vector<WORD> t;
-  const auto dword = [&t](DWORD v) {
-    t.push_back(LOWORD(v));
-    t.push_back(HIWORD(v));
-  };
-  const auto text = [&t](const std::wstring& s) {
-    for (const wchar_t c : s) t.push_back(static_cast<WORD>(c));
-    t.push_back(0);
-  };
-  dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT | DS_3DLOOK);
-  dword(0);
-  t.insert(t.end(), {0, 0, 0, 100, 100});  // no items; x, y, cx, cy
-  t.push_back(0);                          // no menu
-  t.push_back(0);                          // the dialog class
-  text(Widen(std::string(kDialogCaption)));
-  t.push_back(8);
-  text(L"MS Shell Dlg 2");
-  return t;
-}
-
 // The first option button of each group starts the group.
 bool StartsGroup(const ControlSpec& row) {
   if (row.kind != ControlKind::OptionButton) return true;
@@ -81,7 +58,11 @@ Win32Dialog::~Win32Dialog() {
 int Win32Dialog::Px(int twips) const { return Pixels(twips, dpi_); }
 
 bool Win32Dialog::Create() {
-  const std::vector<WORD> tmpl = DialogTemplate();
+  // The controls are created at run time, so that they can be placed in
+  // pixels from the table's twips.
+  const std::vector<WORD> tmpl = EmptyDialogTemplate(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT | DS_3DLOOK, 100, 100,
+      Widen(std::string(kDialogCaption)));
   CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()), nullptr,
                              &DialogProc, reinterpret_cast<LPARAM>(this));
   return hwnd_ != nullptr;
