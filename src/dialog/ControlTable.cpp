@@ -4,11 +4,23 @@
 
 namespace tarnivo {
 
-const ControlSpec& Control(ControlId id) {
-  for (const ControlSpec& row : kControls) {
+const ControlRow& Control(ControlId id) {
+  for (const ControlRow& row : kControls) {
     if (row.id == id) return row;
   }
-  return kControls.front();  // unreachable: every id has an entry
+  return kControls.front();  // unreachable: every id has a row
+}
+
+bool TakesFocus(const ControlRow& row) {
+  return row.kind != ControlKind::Label && row.kind != ControlKind::Frame;
+}
+
+ControlId FirstFocus() {
+  const ControlRow* first = nullptr;
+  for (const ControlRow& row : kControls) {
+    if (TakesFocus(row) && (first == nullptr || row.tab_index < first->tab_index)) first = &row;
+  }
+  return first->id;
 }
 
 std::string_view::size_type AccessKeyIndex(std::string_view caption) {

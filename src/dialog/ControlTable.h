@@ -25,41 +25,69 @@ enum class ControlId {
 inline constexpr int kGroupCopyMove = 1;
 inline constexpr int kGroupDriveNetwork = 2;
 
-struct ControlSpec {
+struct ControlRow {
   ControlId id;
   std::string_view name;
   ControlKind kind;
   std::string_view caption;  // '&' marks the access key; "&&" is a plain '&'
   int left, top, width, height;
   int tab_index;
-  int group;          // option group, 0 for none
-  bool in_frame;      // placed inside fraDrive, geometry relative to it
-  bool is_default;    // Enter presses it
-  bool is_cancel;     // Escape presses it
+  int group = 0;            // option group, 0 for none
+  bool in_frame = false;    // placed inside fraDrive, geometry relative to it
+  bool is_default = false;  // Enter presses it
+  bool is_cancel = false;   // Escape presses it
 };
 
 // In creation order. Labels and the frame take no focus; each option group
 // is one tab stop, at its selected button.
-inline constexpr std::array<ControlSpec, 15> kControls = {{
-    {ControlId::optCopy, "optCopy", ControlKind::OptionButton, "&Copy", 120, 120, 852, 252, 7, kGroupCopyMove, false, false, false},
-    {ControlId::optMove, "optMove", ControlKind::OptionButton, "&Move", 1080, 120, 972, 252, 8, kGroupCopyMove, false, false, false},
-    {ControlId::lblFileName, "lblFileName", ControlKind::Label, "", 120, 420, 3135, 255, 10, 0, false, false, false},
-    {ControlId::Label2, "Label2", ControlKind::Label, "to", 3360, 420, 255, 255, 12, 0, false, false, false},
-    {ControlId::fraDrive, "fraDrive", ControlKind::Frame, "", 120, 720, 975, 615, 13, 0, false, false, false},
-    {ControlId::optDrive, "optDrive", ControlKind::OptionButton, "Local", 0, 30, 975, 255, 14, kGroupDriveNetwork, true, false, false},
-    {ControlId::optNetwork, "optNetwork", ControlKind::OptionButton, "Network", 0, 360, 975, 255, 9, kGroupDriveNetwork, true, false, false},
-    {ControlId::lstDrive, "lstDrive", ControlKind::DriveList, "", 1200, 720, 2415, 315, 0, 0, false, false, false},
-    {ControlId::txtNetwork, "txtNetwork", ControlKind::TextBox, "\\\\", 1200, 1080, 2415, 285, 11, 0, false, false, false},
-    {ControlId::lstDir, "lstDir", ControlKind::DirList, "", 120, 1440, 3495, 1890, 1, 0, false, false, false},
-    {ControlId::Label3, "Label3", ControlKind::Label, "&as", 120, 3480, 255, 255, 2, 0, false, false, false},
-    {ControlId::txtFileName, "txtFileName", ControlKind::TextBox, "Text1", 480, 3480, 3135, 288, 3, 0, false, false, false},
-    {ControlId::cmdOK, "cmdOK", ControlKind::PushButton, "OK", 120, 3840, 1095, 372, 4, 0, false, true, false},
-    {ControlId::cmdCancel, "cmdCancel", ControlKind::PushButton, "Cancel", 1320, 3840, 1095, 372, 5, 0, false, false, true},
-    {ControlId::cmdHelp, "cmdHelp", ControlKind::PushButton, "&Help", 2520, 3840, 1095, 375, 6, 0, false, false, false},
+inline constexpr std::array<ControlRow, 15> kControls = {{
+    {.id = ControlId::optCopy, .name = "optCopy", .kind = ControlKind::OptionButton,
+     .caption = "&Copy", .left = 120, .top = 120, .width = 852, .height = 252, .tab_index = 7,
+     .group = kGroupCopyMove},
+    {.id = ControlId::optMove, .name = "optMove", .kind = ControlKind::OptionButton,
+     .caption = "&Move", .left = 1080, .top = 120, .width = 972, .height = 252, .tab_index = 8,
+     .group = kGroupCopyMove},
+    {.id = ControlId::lblFileName, .name = "lblFileName", .kind = ControlKind::Label,
+     .caption = "", .left = 120, .top = 420, .width = 3135, .height = 255, .tab_index = 10},
+    {.id = ControlId::Label2, .name = "Label2", .kind = ControlKind::Label, .caption = "to",
+     .left = 3360, .top = 420, .width = 255, .height = 255, .tab_index = 12},
+    {.id = ControlId::fraDrive, .name = "fraDrive", .kind = ControlKind::Frame, .caption = "",
+     .left = 120, .top = 720, .width = 975, .height = 615, .tab_index = 13},
+    {.id = ControlId::optDrive, .name = "optDrive", .kind = ControlKind::OptionButton,
+     .caption = "Local", .left = 0, .top = 30, .width = 975, .height = 255, .tab_index = 14,
+     .group = kGroupDriveNetwork, .in_frame = true},
+    {.id = ControlId::optNetwork, .name = "optNetwork", .kind = ControlKind::OptionButton,
+     .caption = "Network", .left = 0, .top = 360, .width = 975, .height = 255, .tab_index = 9,
+     .group = kGroupDriveNetwork, .in_frame = true},
+    {.id = ControlId::lstDrive, .name = "lstDrive", .kind = ControlKind::DriveList,
+     .caption = "", .left = 1200, .top = 720, .width = 2415, .height = 315, .tab_index = 0},
+    {.id = ControlId::txtNetwork, .name = "txtNetwork", .kind = ControlKind::TextBox,
+     .caption = "\\\\", .left = 1200, .top = 1080, .width = 2415, .height = 285,
+     .tab_index = 11},
+    {.id = ControlId::lstDir, .name = "lstDir", .kind = ControlKind::DirList, .caption = "",
+     .left = 120, .top = 1440, .width = 3495, .height = 1890, .tab_index = 1},
+    {.id = ControlId::Label3, .name = "Label3", .kind = ControlKind::Label, .caption = "&as",
+     .left = 120, .top = 3480, .width = 255, .height = 255, .tab_index = 2},
+    {.id = ControlId::txtFileName, .name = "txtFileName", .kind = ControlKind::TextBox,
+     .caption = "Text1", .left = 480, .top = 3480, .width = 3135, .height = 288, .tab_index = 3},
+    {.id = ControlId::cmdOK, .name = "cmdOK", .kind = ControlKind::PushButton, .caption = "OK",
+     .left = 120, .top = 3840, .width = 1095, .height = 372, .tab_index = 4, .is_default = true},
+    {.id = ControlId::cmdCancel, .name = "cmdCancel", .kind = ControlKind::PushButton,
+     .caption = "Cancel", .left = 1320, .top = 3840, .width = 1095, .height = 372, .tab_index = 5,
+     .is_cancel = true},
+    {.id = ControlId::cmdHelp, .name = "cmdHelp", .kind = ControlKind::PushButton,
+     .caption = "&Help", .left = 2520, .top = 3840, .width = 1095, .height = 375, .tab_index = 6},
 }};
 
-// The entry for `id`.
-const ControlSpec& Control(ControlId id);
+// The row of `id`.
+const ControlRow& Control(ControlId id);
+
+// Labels and the frame never take the keyboard focus; other controls do.
+bool TakesFocus(const ControlRow& row);
+
+// The control that has the keyboard focus when the dialog is first shown:
+// the one with the lowest tab index that takes the focus. => lstDrive.
+ControlId FirstFocus();
 
 // The access key of a caption, lower-cased: "&as" => 'a', "OK" => 0.
 char AccessKey(std::string_view caption);

@@ -41,16 +41,35 @@ void DialogState::SetFileNameLabel(const std::string& caption) {
 
 int DialogState::FileNameLabelWidth() const { return Control(ControlId::lblFileName).width; }
 
-void DialogState::SetFileName(const std::string& text) {
-  if (text == file_name_) return;
-  file_name_ = text;
-  Changed(DialogField::FileName);
+DialogField TextField(ControlId box) {
+  return box == ControlId::txtFileName ? DialogField::FileName : DialogField::NetworkText;
 }
 
-void DialogState::SetFileNameSelection(int start, int length) {
-  file_name_sel_start_ = start;
-  file_name_sel_length_ = length;
-  Changed(DialogField::FileNameSelection);
+DialogField SelectionField(ControlId box) {
+  return box == ControlId::txtFileName ? DialogField::FileNameSelection
+                                       : DialogField::NetworkSelection;
+}
+
+TextBoxValue& DialogState::Box(ControlId box) {
+  return box == ControlId::txtFileName ? file_name_ : network_;
+}
+
+const TextBoxValue& DialogState::TextBox(ControlId box) const {
+  return box == ControlId::txtFileName ? file_name_ : network_;
+}
+
+void DialogState::SetText(ControlId box, const std::string& text) {
+  TextBoxValue& value = Box(box);
+  if (text == value.text) return;
+  value.text = text;
+  Changed(TextField(box));
+}
+
+void DialogState::SetSelection(ControlId box, int start, int length) {
+  TextBoxValue& value = Box(box);
+  value.sel_start = start;
+  value.sel_length = length;
+  Changed(SelectionField(box));
 }
 
 void DialogState::SelectCopy() {
@@ -107,17 +126,32 @@ void DialogState::SelectDriveOf(const std::string& path) {
   throw PlatformError("no drive for " + path);
 }
 
+namespace {
+
+// The letter of entry `index`, "" outside the list.
+std::string LetterAt(const std::vector<std::string>& entries, int index) {
+  if (index < 0 || index >= static_cast<int>(entries.size())) return {};
+  return Left(entries[static_cast<std::size_t>(index)], 1);
+}
+
+// The position of the entry with `letter` in `entries`; -1 when none has it.
+int IndexOfLetter(const std::vector<std::string>& entries, const std::string& letter) {
+  for (std::size_t i = 0; i < entries.size() && !letter.empty(); ++i) {
+    if (Left(entries[i], 1) == letter) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
 void DialogState::ReloadDrives() {
-  const std::string selected = Left(DriveText(), 1);
   std::vector<std::string> entries;
   for (const DriveInfo& drive : platform_.DriveList()) entries.push_back(DriveEntryText(drive));
+  const std::string selected = LetterAt(drive_entries_, drive_index_);
+  const int saved = IndexOfLetter(entries, LetterAt(drive_entries_, SavedDriveIndex));
   drive_entries_ = std::move(entries);
-  drive_index_ = -1;
-  for (std::size_t i = 0; i < drive_entries_.size(); ++i) {
-    if (!selected.empty() && Left(drive_entries_[i], 1) == selected) {
-      drive_index_ = static_cast<int>(i);
-    }
-  }
+  drive_index_ = IndexOfLetter(drive_entries_, selected);
+  if (saved >= 0) SavedDriveIndex = static_cast<std::int16_t>(saved);
   Changed(DialogField::DriveList);
 }
 
@@ -127,16 +161,5 @@ void DialogState::SetDirPath(const std::string& folder) {
   Changed(DialogField::DirPath);
 }
 
-void DialogState::SetNetworkText(const std::string& text) {
-  if (text == network_text_) return;
-  network_text_ = text;
-  Changed(DialogField::NetworkText);
-}
-
-void DialogState::SetNetworkSelection(int start, int length) {
-  network_sel_start_ = start;
-  network_sel_length_ = length;
-  Changed(DialogField::NetworkSelection);
-}
 
 }  // namespace tarnivo

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/ControlTable.h"
 #include "platform/PlatformServices.h"
 
 namespace tarnivo {
@@ -23,6 +24,22 @@ enum class DialogField {
   FileNameLabel, FileName, FileNameSelection, CopyMove, DriveNetwork, DriveList,
   DirPath, NetworkText, NetworkSelection,
 };
+
+// A text box's value: its text and its selection, counted in characters
+// (never bytes); the start counts from 0, before the first character.
+//   {"Report.doc", 0, 255} selects the whole name; {"ab", 1, 0} is a caret
+//   between a and b.
+struct TextBoxValue {
+  std::string text;
+  int sel_start = 0;
+  int sel_length = 0;
+  bool operator==(const TextBoxValue&) const = default;
+};
+
+// The fields that tell a text box's text and its selection:
+//   TextField(txtNetwork) => NetworkText, SelectionField(txtFileName) => FileNameSelection.
+DialogField TextField(ControlId box);
+DialogField SelectionField(ControlId box);
 
 class DialogState {
  public:
@@ -48,12 +65,14 @@ class DialogState {
   void SetFileNameLabel(const std::string& caption);
   int FileNameLabelWidth() const;  // twips
 
-  // txtFileName, with its selection (start from 0, lengths in characters).
-  const std::string& FileName() const { return file_name_; }
-  void SetFileName(const std::string& text);
-  int FileNameSelStart() const { return file_name_sel_start_; }
-  int FileNameSelLength() const { return file_name_sel_length_; }
-  void SetFileNameSelection(int start, int length);
+  // The text boxes, txtFileName and txtNetwork (any other id is taken as
+  // txtNetwork). Setting the text leaves the selection as it was.
+  const TextBoxValue& TextBox(ControlId box) const;
+  void SetText(ControlId box, const std::string& text);
+  void SetSelection(ControlId box, int start, int length);
+  // Their texts, as the handlers read them.
+  const std::string& FileName() const { return file_name_.text; }
+  const std::string& NetworkText() const { return network_.text; }
 
   // optCopy / optMove: neither is selected at creation; the transfer moves
   // unless optCopy is selected.
@@ -78,20 +97,16 @@ class DialogState {
   // either case. Throws PlatformError when there is no such drive.
   void SelectDriveOf(const std::string& path);
   // Reads the drives again (a stick came or went), keeping the selected
-  // letter where it still exists. Raises no handler.
+  // letter where it still exists, and SavedDriveIndex on its letter too (a
+  // saved letter that has gone keeps its number). Raises no handler.
+  // Throws PlatformError, with nothing changed, when the drives cannot be
+  // read.
   void ReloadDrives();
 
   // lstDir: the destination folder, a root with its backslash, any other
   // folder without one.
   const std::string& DirPath() const { return dir_path_; }
   void SetDirPath(const std::string& folder);  // throws PlatformError
-
-  // txtNetwork, with its selection.
-  const std::string& NetworkText() const { return network_text_; }
-  void SetNetworkText(const std::string& text);
-  int NetworkSelStart() const { return network_sel_start_; }
-  int NetworkSelLength() const { return network_sel_length_; }
-  void SetNetworkSelection(int start, int length);
 
   // The native window, owner of the help viewer; 0 until a view sets it.
   WindowHandle Window() const { return window_; }
@@ -106,18 +121,16 @@ class DialogState {
   std::function<void(DialogField)> observer_;
   std::function<void()> drive_change_;
   std::string file_name_label_;
-  std::string file_name_ = "Text1";
-  int file_name_sel_start_ = 0;
-  int file_name_sel_length_ = 0;
+  TextBoxValue& Box(ControlId box);
+
+  TextBoxValue file_name_{.text = "Text1"};
   bool copy_selected_ = false;
   bool move_selected_ = false;
   bool network_selected_ = false;
   std::vector<std::string> drive_entries_;
   int drive_index_ = -1;
   std::string dir_path_;
-  std::string network_text_ = "\\\\";
-  int network_sel_start_ = 0;
-  int network_sel_length_ = 0;
+  TextBoxValue network_{.text = "\\\\"};
   WindowHandle window_ = 0;
 };
 

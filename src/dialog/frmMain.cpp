@@ -32,7 +32,8 @@ void frmMain::Form_Load() {
     state_.SourceFile = InitDir(platform_, state_.SourceFile);
     state_.SetFileNameLabel(
         KorteFileName(platform_, state_.SourceFile, state_.FileNameLabelWidth()));
-    state_.SetFileName(platform_.DirectoryLookup(FileTitle(state_.SourceFile), kLookupAll));
+    state_.SetText(ControlId::txtFileName,
+                   platform_.DirectoryLookup(FileTitle(state_.SourceFile), kLookupAll));
     if (state_.FileName().empty()) FileFout(platform_);
     // May raise lstDrive_Change, which handles its own failures; the two
     // steps below replace whatever it set.
@@ -75,7 +76,8 @@ void frmMain::lstDrive_Change() {
 }
 
 void frmMain::txtNetwork_GotFocus() {
-  state_.SetNetworkSelection(0, static_cast<int>(CharCount(state_.NetworkText())));
+  state_.SetSelection(ControlId::txtNetwork, 0,
+                      static_cast<int>(CharCount(state_.NetworkText())));
 }
 
 void frmMain::txtNetwork_LostFocus() {
@@ -86,9 +88,13 @@ void frmMain::txtNetwork_LostFocus() {
   }
 }
 
-void frmMain::txtFileName_GotFocus() { state_.SetFileNameSelection(0, kFileNameSelectLength); }
+void frmMain::txtFileName_GotFocus() {
+  state_.SetSelection(ControlId::txtFileName, 0, kFileNameSelectLength);
+}
 
 void frmMain::cmdCancel_Click() { platform_.Terminate(); }
+
+void frmMain::Form_Unload() { platform_.Terminate(); }
 
 void frmMain::cmdHelp_Click() {
   try {

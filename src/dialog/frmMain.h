@@ -36,6 +36,9 @@ class frmMain {
   void cmdOK_Click();
   void cmdCancel_Click();
   void cmdHelp_Click();
+  // The window's close control: ends the program as Cancel does, touching
+  // no file.
+  void Form_Unload();
 
  private:
   void ReportTransferError();

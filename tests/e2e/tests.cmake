@@ -1,11 +1,5 @@
-# End-to-end tests of the Linux program (and the view's own logic), built
-# when the program is.
+# End-to-end tests of the Linux program, built when the program is.
 if(TARGET tarnivo)
-  # The view's pure logic: pixel layout, tab stops, directory lines, texts.
-  add_executable(tarnivo_view_tests e2e/ViewModelTest.cpp)
-  target_link_libraries(tarnivo_view_tests PRIVATE tarnivo_fltk GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(tarnivo_view_tests DISCOVERY_TIMEOUT 30)
-
   find_package(X11 REQUIRED)
   add_executable(tarnivo_xhelper e2e/xhelper.cpp)
   target_link_libraries(tarnivo_xhelper PRIVATE X11::X11)

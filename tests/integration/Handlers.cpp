@@ -58,12 +58,12 @@ void ProgramRun::Choose(bool move, const std::string& folder, const std::string&
   }
   state_->SelectDriveOf(folder);  // raises the drive change: the list goes to the root
   state_->SetDirPath(folder);
-  state_->SetFileName(name);
+  state_->SetText(ControlId::txtFileName, name);
 }
 
 void ProgramRun::TypeFolder(const std::string& text) {
   form_->txtNetwork_GotFocus();
-  state_->SetNetworkText(text);
+  state_->SetText(ControlId::txtNetwork, text);
   form_->txtNetwork_LostFocus();
 }
 

@@ -62,12 +62,16 @@ TEST_F(DialogOnDesk, FormLoadFillsTheDialogForTheSource) {
        "C:\\My Documents", kDriveC},
       {"C:\\README.TXT", "C:\\Readme.txt", "README.TXT", "C:\\", kDriveC},
       {"d:\\backup\\old.txt", "D:\\Backup\\Old.txt", "OLD.TXT", "D:\\Backup", kDriveD},
+      // The name box looks the name up among every entry, hidden and system ones too.
+      {"C:\\WINDOWS\\SYSTEM.INI", "C:\\Windows\\System.ini", "SYSTEM.INI", "C:\\WINDOWS",
+       kDriveC},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     SimulatedPlatform world;
     test::BuildDesk(world);
     world.AddFile("D:\\Backup\\OLD.TXT");
+    world.AddFile("C:\\WINDOWS\\SYSTEM.INI", "", "", test::kHidden | test::kSystem);
     world.SetCommandLine(c.line);
     FakeDialog view(world);
     ASSERT_TRUE(view.Load());
@@ -141,17 +145,48 @@ TEST_F(DialogOnDesk, DriveChangeMovesToTheRootOrAsksToRetry) {
   }
 }
 
+TEST_F(DialogOnDesk, DrivesChangedKeepsTheSelectedAndTheSavedDriveByLetter) {
+  // B: arrives before C: and D:, moving them down the list. With Network
+  // selected the pick leaves the saved drive on c:.
+  for (const bool network : {false, true}) {
+    SCOPED_TRACE(network);
+    SimulatedPlatform world;
+    test::BuildDesk(world);
+    world.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
+    FakeDialog view(world);
+    ASSERT_TRUE(view.Load());
+    if (network) view.Choose(ControlId::optNetwork);
+    view.PickDrive('D');
+    world.AddDrive('B', "Stick");
+    view.DrivesChanged();
+    const DialogState& state = view.State();
+    ASSERT_EQ(state.DriveEntries().size(), 4u);
+    EXPECT_EQ(state.DriveText(), "d: [Data]");
+    EXPECT_EQ(state.DriveIndex(), 3);
+    EXPECT_EQ(state.DriveEntries()[static_cast<std::size_t>(state.SavedDriveIndex)],
+              network ? "c: [System]" : "d: [Data]");
+    // Cancel on a drive that is not ready goes back to the saved one.
+    if (network) view.Choose(ControlId::optDrive);
+    world.Answer(MessageBoxResult::Cancel);
+    view.PickDrive('A');
+    EXPECT_EQ(state.DirPath(), network ? "C:\\" : "D:\\");
+    EXPECT_FALSE(view.Ended());
+  }
+}
+
 TEST_F(DialogOnDesk, NetworkBoxTakesATypedFolderOverWhenItLosesTheFocus) {
   const struct {
     std::string typed, folder;
+    int chars;  // what entering the box again selects: the whole text
   } cases[] = {
-      {"", "C:\\My Documents"},  // tabbing out over the initial "\\"
-      {"\\\\server\\public\\Inbox", "\\\\server\\public\\Inbox"},
-      {"\\\\SERVER\\PUBLIC\\inbox\\", "\\\\server\\public\\Inbox"},
-      {"  d:\\backup  ", "D:\\Backup"},
-      {"\\\\server\\nothere", "C:\\My Documents"},
-      {"\\\\nohost", "C:\\My Documents"},
-      {"C:\\Nope", "C:\\My Documents"},
+      {"", "C:\\My Documents", 2},  // tabbing out over the initial "\\"
+      {"\\\\server\\public\\Inbox", "\\\\server\\public\\Inbox", 21},
+      {"\\\\SERVER\\PUBLIC\\inbox\\", "\\\\server\\public\\Inbox", 22},
+      {"  d:\\backup  ", "D:\\Backup", 13},
+      {"\\\\server\\nothere", "C:\\My Documents", 16},
+      {"\\\\server\\Übergabe", "C:\\My Documents", 17},  // 18 bytes
+      {"\\\\nohost", "C:\\My Documents", 8},
+      {"C:\\Nope", "C:\\My Documents", 7},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -161,14 +196,15 @@ TEST_F(DialogOnDesk, NetworkBoxTakesATypedFolderOverWhenItLosesTheFocus) {
     FakeDialog view(world);
     ASSERT_TRUE(view.Load());
     view.Focus(ControlId::txtNetwork);
-    EXPECT_EQ(view.State().NetworkSelStart(), 0);
-    EXPECT_EQ(view.State().NetworkSelLength(), 2);
+    EXPECT_EQ(view.State().TextBox(ControlId::txtNetwork), (TextBoxValue{"\\\\", 0, 2}));
     if (!c.typed.empty()) view.Type(c.typed);
     EXPECT_EQ(view.State().DirPath(), "C:\\My Documents");  // not before the focus leaves
     view.Tab();
     EXPECT_EQ(view.State().DirPath(), c.folder);
     EXPECT_TRUE(world.Messages().empty());
     EXPECT_EQ(view.State().DriveIndex(), kDriveC);
+    view.Focus(ControlId::txtNetwork);
+    EXPECT_EQ(view.State().TextBox(ControlId::txtNetwork).sel_length, c.chars);
   }
 }
 
@@ -176,8 +212,7 @@ TEST_F(DialogOnDesk, EnteringTheNameBoxSelectsTheNameSoTypingReplacesIt) {
   Start();
   dialog.PressAccessKey('A');  // "&as" leads to the name box
   EXPECT_EQ(dialog.Focused(), ControlId::txtFileName);
-  EXPECT_EQ(dialog.State().FileNameSelStart(), 0);
-  EXPECT_EQ(dialog.State().FileNameSelLength(), 255);
+  EXPECT_EQ(dialog.State().TextBox(ControlId::txtFileName), (TextBoxValue{"REPORT.DOC", 0, 255}));
   dialog.Type("Summary.doc");
   EXPECT_EQ(dialog.State().FileName(), "Summary.doc");
 
@@ -203,6 +238,7 @@ TEST_F(DialogOnDesk, CancelEscapeAndCloseEndWithoutTouchingAFile) {
     if (way == 1) view.PressEscape();
     if (way == 2) view.Close();
     EXPECT_TRUE(view.Ended());
+    EXPECT_EQ(world.Calls().back(), "Terminate");
     EXPECT_EQ(world.Snapshot(), before);
     EXPECT_TRUE(world.Messages().empty());
   }
@@ -230,8 +266,8 @@ TEST(ControlTable, LayoutIsConsistent) {
   std::set<char> keys;
   std::map<int, int> group_sizes;
   int defaults = 0, cancels = 0;
-  const ControlSpec& frame = Control(ControlId::fraDrive);
-  for (const ControlSpec& c : kControls) {
+  const ControlRow& frame = Control(ControlId::fraDrive);
+  for (const ControlRow& c : kControls) {
     SCOPED_TRACE(std::string(c.name));
     EXPECT_EQ(&Control(c.id), &c);
     EXPECT_TRUE(tab_indexes.insert(c.tab_index).second) << "tab index used twice";

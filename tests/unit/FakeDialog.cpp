@@ -44,11 +44,11 @@ bool FakeDialog::Load() {
   state_->SetWindow(kWindow);
   form_ = std::make_unique<frmMain>(platform_, *state_);
   Run([this] { form_->Form_Load(); });
-  focus_ = ControlId::lstDrive;  // the lowest tab index takes the focus when shown
+  focus_ = FirstFocus();  // as both views place it when the window is shown
   return !Ended();
 }
 
-bool FakeDialog::IsTabStop(const ControlSpec& row) const {
+bool FakeDialog::IsTabStop(const ControlRow& row) const {
   switch (row.id) {
     case ControlId::optCopy:
       return state_->CopySelected();
@@ -79,42 +79,34 @@ void FakeDialog::Focus(ControlId control) {
 
 void FakeDialog::Tab() {
   if (!Usable("Tab")) return;
-  std::vector<ControlSpec> stops;
-  for (const ControlSpec& row : kControls) {
+  std::vector<ControlRow> stops;
+  for (const ControlRow& row : kControls) {
     if (IsTabStop(row)) stops.push_back(row);
   }
   std::sort(stops.begin(), stops.end(),
-            [](const ControlSpec& a, const ControlSpec& b) { return a.tab_index < b.tab_index; });
+            [](const ControlRow& a, const ControlRow& b) { return a.tab_index < b.tab_index; });
   const auto at = std::find_if(stops.begin(), stops.end(),
-                               [this](const ControlSpec& s) { return s.id == focus_; });
+                               [this](const ControlRow& s) { return s.id == focus_; });
   const auto next = (at == stops.end() || at + 1 == stops.end()) ? stops.begin() : at + 1;
   Focus(next->id);
 }
 
 void FakeDialog::Type(const std::string& text) {
   if (!Usable("Type")) return;
-  const bool network = focus_ == ControlId::txtNetwork;
-  if (!network && focus_ != ControlId::txtFileName) {
+  if (focus_ != ControlId::txtNetwork && focus_ != ControlId::txtFileName) {
     ADD_FAILURE() << "typing without a text box in focus";
     return;
   }
-  std::u32string chars = Decode(network ? state_->NetworkText() : state_->FileName());
-  const int sel_start = network ? state_->NetworkSelStart() : state_->FileNameSelStart();
-  const int sel_length = network ? state_->NetworkSelLength() : state_->FileNameSelLength();
+  const TextBoxValue& box = state_->TextBox(focus_);
+  std::u32string chars = Decode(box.text);
   const std::size_t start =
-      std::min<std::size_t>(static_cast<std::size_t>(sel_start), chars.size());
+      std::min<std::size_t>(static_cast<std::size_t>(box.sel_start), chars.size());
   const std::size_t length =
-      std::min<std::size_t>(static_cast<std::size_t>(sel_length), chars.size() - start);
+      std::min<std::size_t>(static_cast<std::size_t>(box.sel_length), chars.size() - start);
   const std::u32string typed = Decode(text);
   chars.replace(start, length, typed);
-  const int caret = static_cast<int>(start + typed.size());
-  if (network) {
-    state_->SetNetworkText(Encode(chars));
-    state_->SetNetworkSelection(caret, 0);
-  } else {
-    state_->SetFileName(Encode(chars));
-    state_->SetFileNameSelection(caret, 0);
-  }
+  state_->SetText(focus_, Encode(chars));
+  state_->SetSelection(focus_, static_cast<int>(start + typed.size()), 0);
 }
 
 void FakeDialog::PressEnter() {
@@ -131,11 +123,11 @@ void FakeDialog::PressEscape() {
 void FakeDialog::PressAccessKey(char key) {
   if (!Usable("access key")) return;
   const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     if (AccessKey(row.caption) != wanted) continue;
     switch (row.kind) {
       case ControlKind::Label:  // moves the focus to the control after it in tab order
-        for (const ControlSpec& next : kControls) {
+        for (const ControlRow& next : kControls) {
           if (next.tab_index == row.tab_index + 1) return Focus(next.id);
         }
         return;
@@ -225,7 +217,11 @@ void FakeDialog::ClickHelp() {
 }
 
 void FakeDialog::Close() {
-  if (Usable("Close")) closed_ = true;
+  if (Usable("Close")) Run([this] { form_->Form_Unload(); });
+}
+
+void FakeDialog::DrivesChanged() {
+  if (Usable("drives changed")) state_->ReloadDrives();
 }
 
 }  // namespace tarnivo::test

@@ -27,7 +27,7 @@ class FakeDialog {
   // Creates the window and runs Form_Load. True when the dialog is shown.
   bool Load();
   DialogState& State() { return *state_; }
-  bool Ended() const { return closed_ || platform_.Ended(); }
+  bool Ended() const { return platform_.Ended(); }
 
   // The keyboard.
   ControlId Focused() const { return focus_; }
@@ -53,20 +53,23 @@ class FakeDialog {
   void ClickOK();
   void ClickCancel();
   void ClickHelp();
-  void Close();  // the window's close control: ends without a handler
+  void Close();  // the window's close control
+
+  // The system: a drive came or went (the platform's drives were changed
+  // first); the view reads the drive list again, as both views do.
+  void DrivesChanged();
 
  private:
   template <class Handler>
   void Run(Handler handler);
   bool Usable(const char* action);
-  bool IsTabStop(const ControlSpec& row) const;
+  bool IsTabStop(const ControlRow& row) const;
 
   SimulatedPlatform& platform_;
   std::unique_ptr<DialogState> state_;
   std::unique_ptr<frmMain> form_;
   ControlId focus_ = ControlId::lstDrive;
   bool loaded_ = false;
-  bool closed_ = false;
 };
 
 }  // namespace tarnivo::test

@@ -341,8 +341,8 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   check.Equal(static_cast<int>(client.right), Pixels(kClientWidth, dpi), "client width");
   check.Equal(static_cast<int>(client.bottom), Pixels(kClientHeight, dpi), "client height");
   for (const ControlId id : {ControlId::cmdOK, ControlId::lstDir, ControlId::txtFileName, ControlId::optNetwork}) {
-    const ControlSpec& row = Control(id);
-    const ControlSpec& frame = Control(ControlId::fraDrive);
+    const ControlRow& row = Control(id);
+    const ControlRow& frame = Control(ControlId::fraDrive);
     RECT r{};
     GetWindowRect(Item(dialog, id), &r);
     POINT at{r.left, r.top};

@@ -86,7 +86,7 @@ void FltkDialog::Build() {
   window_->callback(OnClose, this);
 
   view::PlainGroup* frame = nullptr;
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     const view::Rect r = view::ControlRect(row);
     const std::string caption(row.caption);
     Fl_Widget* widget = nullptr;
@@ -118,6 +118,7 @@ void FltkDialog::Build() {
       case ControlKind::DirList:
         widget = dir_list_ = new view::DirList(this, r.x, r.y, r.w, r.h);
         dir_list_->SetOnOpen([this](const std::string& folder) { OpenFolder(folder); });
+        dir_list_->SetOnPressOK([this] { Changed(ControlId::cmdOK); });
         break;
       case ControlKind::TextBox:
         widget = new view::TextBox(this, r.x, r.y, r.w, r.h);
@@ -136,7 +137,7 @@ void FltkDialog::Build() {
     widgets_[static_cast<std::size_t>(row.id)] = widget;
   }
 
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     if (auto* label = dynamic_cast<view::AccessLabel*>(Widget(row.id))) {
       label->SetTarget(Widget(view::AccessTarget(row.id)));
     }
@@ -164,7 +165,7 @@ void FltkDialog::Show() {
   window_->position((Fl::w() - window_->w()) / 2, (Fl::h() - window_->h()) / 2);
   window_->show();
   state_.SetWindow(static_cast<WindowHandle>(fl_xid(window_.get())));
-  drive_list_->take_focus();
+  Widget(FirstFocus())->take_focus();
 }
 
 void FltkDialog::Run() {
@@ -180,15 +181,13 @@ void FltkDialog::Refresh(DialogField field) {
       file_name_label_->redraw();
       break;
     case DialogField::FileName:
-      if (state_.FileName() != file_name_->value()) file_name_->value(state_.FileName().c_str());
+    case DialogField::NetworkText:
+      ShowText(BoxOf(field));
       break;
-    case DialogField::FileNameSelection: {
-      const std::string& text = state_.FileName();
-      const int start = state_.FileNameSelStart();
-      file_name_->position(view::ByteOffset(text, start + state_.FileNameSelLength()),
-                           view::ByteOffset(text, start));
+    case DialogField::FileNameSelection:
+    case DialogField::NetworkSelection:
+      ShowSelection(BoxOf(field));
       break;
-    }
     case DialogField::CopyMove:
       static_cast<Fl_Button*>(Widget(ControlId::optCopy))->value(state_.CopySelected());
       static_cast<Fl_Button*>(Widget(ControlId::optMove))->value(state_.MoveSelected());
@@ -209,17 +208,26 @@ void FltkDialog::Refresh(DialogField field) {
         dir_list_stale_ = true;  // read the folder once, when the window is shown
       }
       break;
-    case DialogField::NetworkText:
-      if (state_.NetworkText() != network_->value()) network_->value(state_.NetworkText().c_str());
-      break;
-    case DialogField::NetworkSelection: {
-      const std::string& text = state_.NetworkText();
-      const int start = state_.NetworkSelStart();
-      network_->position(view::ByteOffset(text, start + state_.NetworkSelLength()),
-                         view::ByteOffset(text, start));
-      break;
-    }
   }
+}
+
+ControlId FltkDialog::BoxOf(DialogField field) {
+  return field == DialogField::FileName || field == DialogField::FileNameSelection
+             ? ControlId::txtFileName
+             : ControlId::txtNetwork;
+}
+
+void FltkDialog::ShowText(ControlId box) {
+  auto* input = static_cast<Fl_Input*>(Widget(box));
+  const std::string& text = state_.TextBox(box).text;
+  if (text != input->value()) input->value(text.c_str());
+}
+
+void FltkDialog::ShowSelection(ControlId box) {
+  const TextBoxValue& value = state_.TextBox(box);
+  static_cast<Fl_Input*>(Widget(box))
+      ->position(view::ByteOffset(value.text, value.sel_start + value.sel_length),
+                 view::ByteOffset(value.text, value.sel_start));
 }
 
 void FltkDialog::RefreshDirList() {
@@ -230,8 +238,8 @@ void FltkDialog::RefreshDirList() {
   } catch (const PlatformError&) {
     // A folder that cannot be listed shows only the way to it.
   }
-  std::vector<view::DirLine> lines = view::DirLines(state_.DirPath(), subfolders);
-  const std::size_t current = view::CurrentDirLine(lines);
+  std::vector<DirLine> lines = DirLines(state_.DirPath(), subfolders);
+  const int current = CurrentDirLine(lines);
   dir_list_->SetLines(std::move(lines), current);
 }
 
@@ -271,10 +279,8 @@ void FltkDialog::Changed(ControlId id) {
       if (option_on(id)) state_.SelectNetwork();
       break;
     case ControlId::txtFileName:
-      state_.SetFileName(file_name_->value());
-      break;
     case ControlId::txtNetwork:
-      state_.SetNetworkText(network_->value());
+      state_.SetText(id, static_cast<Fl_Input*>(Widget(id))->value());
       break;
     case ControlId::lstDrive:
       // The state raises the drive list's change handling when the
@@ -309,7 +315,7 @@ void FltkDialog::OnClose(Fl_Widget*, void* self) {
   // not a close.
   if (dialog->ui_.Busy() || dialog->in_handler_) return;
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-  dialog->window_->hide();
+  dialog->form_.Form_Unload();
 }
 
 void FltkDialog::FocusMovedTo(Fl_Widget* widget) {
@@ -352,7 +358,7 @@ void FltkDialog::ReloadDrives() {
 }
 
 bool FltkDialog::IdOf(const Fl_Widget* widget, ControlId& id) const {
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     if (widget != nullptr && Widget(row.id) == widget) {
       id = row.id;
       return true;

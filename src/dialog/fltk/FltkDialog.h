@@ -29,10 +29,11 @@ class FltkDialog final : public view::FocusListener {
   FltkDialog& operator=(const FltkDialog&) = delete;
 
   // Shows the window in the middle of the screen with the focus on the
-  // drive list.
+  // first control in tab order, the drive list.
   void Show();
 
-  // Runs until the window is closed. Closing it runs no handler.
+  // Runs until a handler ends the program; closing the window ends it as
+  // Cancel does.
   void Run();
 
   // Focus events of the text boxes reach their handlers here: losing the
@@ -45,6 +46,9 @@ class FltkDialog final : public view::FocusListener {
   void Build();
   void Refresh(DialogField field);
   void RefreshDirList();
+  static ControlId BoxOf(DialogField field);
+  void ShowText(ControlId box);
+  void ShowSelection(ControlId box);
   void MoveTab(bool forward);
   void OpenFolder(const std::string& folder);
   void ReloadDrives();

@@ -7,29 +7,12 @@
 namespace tarnivo::view {
 namespace {
 
-bool TakesFocus(const ControlSpec& row) {
-  return row.kind != ControlKind::Label && row.kind != ControlKind::Frame;
-}
-
-std::vector<const ControlSpec*> ByTabIndex() {
-  std::vector<const ControlSpec*> rows;
-  for (const ControlSpec& row : kControls) rows.push_back(&row);
+std::vector<const ControlRow*> ByTabIndex() {
+  std::vector<const ControlRow*> rows;
+  for (const ControlRow& row : kControls) rows.push_back(&row);
   std::sort(rows.begin(), rows.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
+            [](const ControlRow* a, const ControlRow* b) { return a->tab_index < b->tab_index; });
   return rows;
-}
-
-// Splits "A\B\C" into its non-empty components.
-std::vector<std::string> Components(const std::string& text) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\\', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) parts.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
 }
 
 std::string WithoutAccessMarks(const std::string& caption) {
@@ -43,11 +26,11 @@ std::string WithoutAccessMarks(const std::string& caption) {
 
 }  // namespace
 
-Rect ControlRect(const ControlSpec& row) {
+Rect ControlRect(const ControlRow& row) {
   int left = row.left;
   int top = row.top;
   if (row.in_frame) {
-    const ControlSpec& frame = Control(ControlId::fraDrive);
+    const ControlRow& frame = Control(ControlId::fraDrive);
     left += frame.left;
     top += frame.top;
   }
@@ -59,9 +42,9 @@ Rect ControlRect(const ControlSpec& row) {
 Rect ClientRect() { return {0, 0, Pixels(kClientWidth), Pixels(kClientHeight)}; }
 
 std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected) {
-  const std::vector<const ControlSpec*> rows = ByTabIndex();
+  const std::vector<const ControlRow*> rows = ByTabIndex();
   std::vector<ControlId> stops;
-  for (const ControlSpec* row : rows) {
+  for (const ControlRow* row : rows) {
     if (!TakesFocus(*row)) continue;
     if (row->kind != ControlKind::OptionButton) {
       stops.push_back(row->id);
@@ -69,8 +52,8 @@ std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected) 
     }
     // One stop per option group: its selected button, else its first.
     bool any_selected = false;
-    const ControlSpec* first = nullptr;
-    for (const ControlSpec* other : rows) {
+    const ControlRow* first = nullptr;
+    for (const ControlRow* other : rows) {
       if (other->group != row->group) continue;
       if (first == nullptr) first = other;
       any_selected = any_selected || selected(other->id);
@@ -90,50 +73,12 @@ ControlId NextTabStop(const std::vector<ControlId>& stops, ControlId current, bo
 
 ControlId AccessTarget(ControlId label) {
   const int after = Control(label).tab_index;
-  const ControlSpec* best = nullptr;
-  for (const ControlSpec& row : kControls) {
+  const ControlRow* best = nullptr;
+  for (const ControlRow& row : kControls) {
     if (!TakesFocus(row) || row.tab_index <= after) continue;
     if (best == nullptr || row.tab_index < best->tab_index) best = &row;
   }
   return best != nullptr ? best->id : label;
-}
-
-std::vector<DirLine> DirLines(const std::string& folder,
-                              const std::vector<std::string>& subfolders) {
-  std::vector<DirLine> lines;
-  std::string path;
-  std::vector<std::string> parts;
-  if (folder.rfind("\\\\", 0) == 0) {
-    // A network folder: the share (\\server\share) is its root.
-    parts = Components(folder);
-    if (parts.empty()) return lines;
-    path = "\\\\" + parts[0];
-    if (parts.size() > 1) path += "\\" + parts[1];
-    lines.push_back({path, path, 0, true});
-    parts.erase(parts.begin(), parts.begin() + (parts.size() > 1 ? 2 : 1));
-  } else {
-    if (CharCount(folder) < 3) return lines;
-    path = Left(folder, 3);
-    lines.push_back({ToLower(path), path, 0, true});
-    parts = Components(Mid(folder, 4));
-  }
-  for (const std::string& part : parts) {
-    if (path.back() != '\\') path += '\\';
-    path += part;
-    lines.push_back({part, path, static_cast<int>(lines.size()), true});
-  }
-  const int depth = static_cast<int>(lines.size());
-  const std::string prefix = path.back() == '\\' ? path : path + '\\';
-  for (const std::string& name : subfolders) lines.push_back({name, prefix + name, depth, false});
-  return lines;
-}
-
-std::size_t CurrentDirLine(const std::vector<DirLine>& lines) {
-  std::size_t current = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].open) current = i;
-  }
-  return current;
 }
 
 int ByteOffset(const std::string& text, int chars) {

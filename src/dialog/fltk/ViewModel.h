@@ -1,6 +1,6 @@
 // What the FLTK view works out without FLTK: pixel rectangles from the
-// control table, the keyboard's tab stops, the directory list's lines, and
-// the texts of a message box. Kept apart from the widgets so that it can be
+// control table, the keyboard's tab stops, typed-letter jumps, and the texts
+// of a message box. Kept apart from the widgets so that it can be
 // tested without a display.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialog/ControlTable.h"
+#include "dialog/DirListModel.h"
 
 namespace tarnivo::view {
 
@@ -22,7 +23,7 @@ struct Rect {
 // frame's origin). Edges are converted, not sizes, so that controls that
 // touch in twips touch in pixels.
 //   ControlRect(cmdOK) => {8, 256, 73, 25}
-Rect ControlRect(const ControlSpec& row);
+Rect ControlRect(const ControlRow& row);
 
 // The client area in pixels: {0, 0, 246, 286}.
 Rect ClientRect();
@@ -40,27 +41,6 @@ ControlId NextTabStop(const std::vector<ControlId>& stops, ControlId current, bo
 // The control that a label's access key gives the focus to: the next
 // control by tab index that takes the focus. Label3 => txtFileName.
 ControlId AccessTarget(ControlId label);
-
-// One line of the directory list.
-struct DirLine {
-  std::string text;   // what is shown: "c:\", "\\nas\share", "Backup"
-  std::string path;   // the folder it opens, in drive form
-  int depth = 0;      // indentation level
-  bool open = false;  // a folder leading to the current path (open-folder icon)
-  bool operator==(const DirLine&) const = default;
-};
-
-// The lines of a directory list at `folder` (drive form, as the dialog state
-// holds it): the folders that lead to it, each one level deeper, the last
-// being the folder itself; then its subfolders one level deeper again.
-//   DirLines("D:\Backup", {"Old"}) =>
-//     {"d:\" D:\ 0 open}, {"Backup" D:\Backup 1 open}, {"Old" D:\Backup\Old 2}
-//   DirLines("\\nas\share\x", {}) => {"\\nas\share" \\nas\share 0 open}, {"x" ... 1 open}
-std::vector<DirLine> DirLines(const std::string& folder,
-                              const std::vector<std::string>& subfolders);
-
-// The index of `folder`'s own line in DirLines(folder, ...): the last open one.
-std::size_t CurrentDirLine(const std::vector<DirLine>& lines);
 
 // The byte offset of character position `chars` (from 0) in UTF-8 `text`,
 // clamped to the text's end: ByteOffset("äb", 1) => 2, ByteOffset("ab", 9) => 2.

@@ -325,7 +325,8 @@ int DriveList::handle(int event) {
 void DriveList::Open() {
   if (before_open_) before_open_();
   if (items_.size() < 2) return;
-  const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), nullptr, this);
+  // The current drive is the highlighted entry when the list opens.
+  const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), mvalue(), this);
   if (chosen != nullptr) {
     redraw();
     picked(chosen);
@@ -353,13 +354,13 @@ DirList::DirList(FocusListener* listener, int x, int y, int w, int h)
   selection_color(FL_BACKGROUND2_COLOR);
 }
 
-void DirList::SetLines(std::vector<DirLine> lines, std::size_t current) {
+void DirList::SetLines(std::vector<DirLine> lines, int current) {
   double_clicked_ = nullptr;
   clear();
   lines_ = std::move(lines);
   for (std::size_t i = 0; i < lines_.size(); ++i) add("");
   topline(1);
-  if (current < lines_.size()) SelectLine(static_cast<int>(current) + 1);
+  if (current >= 0) SelectLine(current + 1);
   redraw();
 }
 
@@ -391,7 +392,11 @@ int DirList::handle(int event) {
       switch (key) {
         case FL_Enter:
         case FL_KP_Enter:
-          OpenSelected();
+          if (EnterInDirList(lines_, value() - 1) == DirListEnter::OpenHighlighted) {
+            OpenSelected();
+          } else if (on_press_ok_) {
+            on_press_ok_();
+          }
           return 1;
         case FL_Home:
           SelectLine(1);

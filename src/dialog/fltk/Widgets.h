@@ -133,7 +133,8 @@ class PlainGroup : public Fl_Group {
 
 // The drop-down drive list. Up, Down, Home, End, Page Up and Page Down step
 // the selection and a letter jumps to the drive of that letter, each step a
-// change; Space, F4 and Alt+Down open the list. `before_open` runs before the
+// change; Space, F4 and Alt+Down open the list, with the current drive
+// highlighted so that Down moves on from it. `before_open` runs before the
 // list opens (the drives are read again there).
 class DriveList : public Focusing<Fl_Choice> {
  public:
@@ -152,15 +153,19 @@ class DriveList : public Focusing<Fl_Choice> {
 };
 
 // The directory list: folder lines with icons, indented by depth. A click
-// highlights a line; a double-click or Enter opens it (`on_open` gets the
-// folder). A letter jumps to the next folder starting with it.
+// highlights a line and a double-click opens it (`on_open` gets the folder).
+// Enter opens the highlighted line unless it is the open folder, where it
+// presses OK (`on_press_ok`). A letter jumps to the next folder starting
+// with it.
 class DirList : public Focusing<Fl_Hold_Browser> {
  public:
   DirList(FocusListener* listener, int x, int y, int w, int h);
-  // Shows `lines` with line `current` highlighted and in view.
-  void SetLines(std::vector<DirLine> lines, std::size_t current);
+  // Shows `lines` with line `current` (from 0; -1 for none) highlighted
+  // and in view.
+  void SetLines(std::vector<DirLine> lines, int current);
   const std::vector<DirLine>& Lines() const { return lines_; }
   void SetOnOpen(std::function<void(const std::string&)> on_open) { on_open_ = std::move(on_open); }
+  void SetOnPressOK(std::function<void()> on_press_ok) { on_press_ok_ = std::move(on_press_ok); }
   int handle(int event) override;
 
  protected:
@@ -173,6 +178,7 @@ class DirList : public Focusing<Fl_Hold_Browser> {
   void SelectLine(int line);  // from 1
   std::vector<DirLine> lines_;
   std::function<void(const std::string&)> on_open_;
+  std::function<void()> on_press_ok_;
   void* double_clicked_ = nullptr;
 };
 

@@ -27,9 +27,9 @@ bool IsInputMessage(UINT message) {
 }
 
 // The first option button of each group starts the group.
-bool StartsGroup(const ControlSpec& row) {
+bool StartsGroup(const ControlRow& row) {
   if (row.kind != ControlKind::OptionButton) return true;
-  for (const ControlSpec& other : kControls) {
+  for (const ControlRow& other : kControls) {
     if (other.kind == ControlKind::OptionButton && other.group == row.group) return other.id == row.id;
   }
   return true;
@@ -168,15 +168,15 @@ void Win32Dialog::OnInit() {
 }
 
 void Win32Dialog::CreateControls() {
-  std::vector<const ControlSpec*> order;
-  for (const ControlSpec& row : kControls) {
+  std::vector<const ControlRow*> order;
+  for (const ControlRow& row : kControls) {
     if (row.kind != ControlKind::Frame) order.push_back(&row);  // the frame draws nothing
   }
   // Creation order is the dialog manager's tab order.
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+  std::stable_sort(order.begin(), order.end(), [](const ControlRow* a, const ControlRow* b) {
     return a->tab_index < b->tab_index;
   });
-  const ControlSpec& frame = Control(ControlId::fraDrive);
+  const ControlRow& frame = Control(ControlId::fraDrive);
   const HFONT font = platform_.DialogFont();
   HDC dc = GetDC(hwnd_);
   const HGDIOBJ old_font = SelectObject(dc, font);
@@ -185,7 +185,7 @@ void Win32Dialog::CreateControls() {
   SelectObject(dc, old_font);
   ReleaseDC(hwnd_, dc);
 
-  for (const ControlSpec* row : order) {
+  for (const ControlRow* row : order) {
     const int left = Px(row->left + (row->in_frame ? frame.left : 0));
     const int top = Px(row->top + (row->in_frame ? frame.top : 0));
     const int width = Px(row->width);
@@ -249,8 +249,8 @@ void Win32Dialog::CreateControls() {
                std::max<int>(metrics.tmHeight, kFolderIconSize * icon_scale_) + 1);
 
   // The bar that stands in for the source label during a long copy.
-  const ControlSpec& label = Control(ControlId::lblFileName);
-  const ControlSpec& to = Control(ControlId::Label2);
+  const ControlRow& label = Control(ControlId::lblFileName);
+  const ControlRow& to = Control(ControlId::Label2);
   progress_bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, Px(label.left), Px(label.top),
                                   Px(to.left + to.width - label.left), Px(label.height), hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdProgress)), instance_,
@@ -413,10 +413,10 @@ void Win32Dialog::SetRadio(ControlId id, bool checked) {
 void Win32Dialog::PlaceDriveGroup() {
   // Local and Network stand together in the tab order (the dialog manager's
   // groups are runs of siblings), at the tab index of the selected one.
-  const ControlSpec& selected = Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
+  const ControlRow& selected = Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
   HWND after = HWND_TOP;
   int best = -1;
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     if (row.group == kGroupDriveNetwork || row.kind == ControlKind::Frame) continue;
     if (row.tab_index < selected.tab_index && row.tab_index > best) {
       best = row.tab_index;

@@ -1,5 +1,6 @@
-// The FLTK view's logic that needs no display: where each control goes,
-// where Tab goes, what the directory list shows, and how a message reads.
+// The views' logic that needs no display: where each control goes, where
+// Tab goes, what the directory list shows and what Enter does there, and how
+// a message reads.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -30,7 +31,7 @@ TEST(ViewLayout, ControlsLandOnWholePixelsInsideTheirParents) {
   const Rect client = ClientRect();
   EXPECT_EQ(client, (Rect{0, 0, 246, 286}));
   const Rect frame = ControlRect(Control(ControlId::fraDrive));
-  for (const ControlSpec& row : kControls) {
+  for (const ControlRow& row : kControls) {
     const Rect r = ControlRect(row);
     const Rect parent = row.in_frame ? frame : client;
     EXPECT_GE(r.x, parent.x) << row.name;
@@ -79,33 +80,54 @@ TEST(ViewDirList, ShowsTheWayToTheFolderThenItsSubfolders) {
     std::string folder;
     std::vector<std::string> subfolders;
     std::vector<DirLine> lines;
+    int current;
   };
   const Case cases[] = {
       {"C:\\",
        {"Data", "Users"},
        {{"c:\\", "C:\\", 0, true},
         {"Data", "C:\\Data", 1, false},
-        {"Users", "C:\\Users", 1, false}}},
+        {"Users", "C:\\Users", 1, false}},
+       0},
       {"D:\\Backup\\Old",
        {"2023"},
        {{"d:\\", "D:\\", 0, true},
         {"Backup", "D:\\Backup", 1, true},
         {"Old", "D:\\Backup\\Old", 2, true},
-        {"2023", "D:\\Backup\\Old\\2023", 3, false}}},
+        {"2023", "D:\\Backup\\Old\\2023", 3, false}},
+       2},
       {"\\\\nas\\share\\x",
        {},
-       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"x", "\\\\nas\\share\\x", 1, true}}},
+       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"x", "\\\\nas\\share\\x", 1, true}},
+       1},
       {"\\\\nas\\share",
        {"in"},
-       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"in", "\\\\nas\\share\\in", 1, false}}},
-      {"É:\\Ärger", {}, {{"é:\\", "É:\\", 0, true}, {"Ärger", "É:\\Ärger", 1, true}}},
-      {"", {"x"}, {}},
+       {{"\\\\nas\\share", "\\\\nas\\share", 0, true}, {"in", "\\\\nas\\share\\in", 1, false}},
+       0},
+      {"É:\\Ärger", {}, {{"é:\\", "É:\\", 0, true}, {"Ärger", "É:\\Ärger", 1, true}}, 1},
+      {"", {"x"}, {}, -1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DirLines(c.folder, c.subfolders), c.lines) << c.folder;
+    EXPECT_EQ(CurrentDirLine(c.lines), c.current) << c.folder;
   }
-  EXPECT_EQ(CurrentDirLine(cases[1].lines), 2u);
-  EXPECT_EQ(CurrentDirLine(cases[0].lines), 0u);
+}
+
+TEST(ViewDirList, EnterOpensAHighlightedFolderAndOnTheOpenOnePressesOK) {
+  // d:\, Backup (open), Old: Enter on the open folder or on no line is OK.
+  const std::vector<DirLine> lines = DirLines("D:\\Backup", {"Old"});
+  const struct {
+    int highlighted;
+    DirListEnter action;
+  } cases[] = {
+      {0, DirListEnter::OpenHighlighted}, {1, DirListEnter::PressOK},
+      {2, DirListEnter::OpenHighlighted}, {-1, DirListEnter::PressOK},
+      {3, DirListEnter::PressOK},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EnterInDirList(lines, c.highlighted), c.action) << c.highlighted;
+  }
+  EXPECT_EQ(EnterInDirList({}, 0), DirListEnter::PressOK);
 }
 
 TEST(ViewText, SelectionsAndTypedLettersCountCharacters) {
