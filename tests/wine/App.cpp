@@ -1,5 +1,7 @@
 #include "App.h"
 
+#include <cwctype>
+
 #include "dialog/win32/ControlIds.h"
 
 namespace tarnivo::wine {
@@ -144,6 +146,8 @@ std::wstring DirPath(HWND dialog) {
     std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
     Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    // A drive's root line is spelt as the drive list spells it, "c:\\".
+    if (path.empty() && text.size() == 3 && text[1] == L':') text[0] = towupper(text[0]);
     if (!path.empty() && path.back() != L'\\') path += L'\\';
     path += text;
   }

@@ -5,7 +5,6 @@
 
 #include "Files.h"
 #include "Harness.h"
-#include "dialog/win32/DirListModel.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
 
@@ -294,29 +293,6 @@ void Drives(Check& check) {
   check.That(took < std::chrono::seconds(2), "the drive list does not wait for a drive");
 }
 
-void DirListEntries(Check& check) {
-  using win32::DirEntries;
-  const auto show = [](const std::vector<win32::DirEntry>& entries) {
-    std::string s;
-    for (const auto& e : entries) {
-      s += e.text + "|" + e.path + "|" + std::to_string(e.level) + (e.open ? "o" : "c") + " ";
-    }
-    return s;
-  };
-  const struct {
-    std::string path;
-    std::vector<std::string> sub;
-    std::string want;
-  } cases[] = {
-      {"C:\\", {"A", "B"}, "C:\\|C:\\|0o A|C:\\A|1c B|C:\\B|1c "},
-      {"C:\\A\\B", {"x"}, "C:\\|C:\\|0o A|C:\\A|1o B|C:\\A\\B|2o x|C:\\A\\B\\x|3c "},
-      {"\\\\srv\\share\\d", {}, "\\\\srv\\share|\\\\srv\\share|0o d|\\\\srv\\share\\d|1o "},
-      {"", {"x"}, ""},
-  };
-  for (const auto& c : cases) check.Equal(show(DirEntries(c.path, c.sub)), c.want, "entries of " + c.path);
-  check.Equal(win32::CurrentEntry(DirEntries("C:\\A", {"x", "y"})), 1, "current entry");
-}
-
 }  // namespace
 
 std::vector<TestCase> PlatformChecks() {
@@ -330,7 +306,6 @@ std::vector<TestCase> PlatformChecks() {
       {"platform: same file through another spelling", SameFileSpellings},
       {"platform: folders open in their stored form", Folders},
       {"platform: drive list", Drives},
-      {"dialog: directory list entries", DirListEntries},
   };
 }
 

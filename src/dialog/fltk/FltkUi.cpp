@@ -27,7 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kProgressDelay = 500ms;  // a shorter copy shows no bar
+constexpr auto kProgressDelay = std::chrono::milliseconds(kProgressDelayMs);
 constexpr auto kPumpInterval = 40ms;    // repaint this often during a copy
 
 // True while events are pumped in the middle of a copy.

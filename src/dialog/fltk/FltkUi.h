@@ -43,7 +43,7 @@ class FltkUi final : public DesktopUi {
   int MeasureTextWidth(const std::string& text) override;
 
   // Between the chunks of a copy: lets the window repaint (with its input
-  // held back) and, once the copy has run for half a second, shows the bar.
+  // held back) and, once the copy has run for kProgressDelayMs, shows the bar.
   void CopyProgress(std::uint64_t done, std::uint64_t total) override;
 
   // The dialog window and its (hidden) progress bar.

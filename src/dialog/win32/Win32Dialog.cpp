@@ -13,7 +13,6 @@
 namespace tarnivo::win32 {
 namespace {
 
-constexpr DWORD kProgressDelayMs = 300;  // a quicker copy shows no progress
 constexpr int kDropDownItems = 8;
 constexpr WPARAM kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
 constexpr WPARAM kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
@@ -72,7 +71,7 @@ void Win32Dialog::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   // The control with the lowest tab index takes the focus.
-  SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(ControlId::lstDrive)), TRUE);
+  SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(FirstFocus())), TRUE);
 }
 
 int Win32Dialog::Run() {
@@ -111,7 +110,7 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       // Closing the window ends the program like Cancel, but never while a
       // copy is under way.
-      if (!copying_) platform_.Terminate();
+      if (!copying_) RunHandler([this] { form_.Form_Unload(); });
       return TRUE;
     case WM_SYSCOMMAND:
       if (copying_ && (wparam & 0xFFF0) == SC_CLOSE) return TRUE;
@@ -322,14 +321,11 @@ void Win32Dialog::OnCommand(int id, int code) {
   }
   if (is(ControlId::txtFileName) || is(ControlId::txtNetwork)) {
     const bool network = is(ControlId::txtNetwork);
+    const ControlId box_id = network ? ControlId::txtNetwork : ControlId::txtFileName;
     const HWND box = GetDlgItem(hwnd_, id);
     switch (code) {
       case EN_CHANGE:
-        if (network) {
-          state_.SetNetworkText(Narrow(ItemText(ControlId::txtNetwork)));
-        } else {
-          state_.SetFileName(Narrow(ItemText(ControlId::txtFileName)));
-        }
+        state_.SetText(box_id, Narrow(ItemText(box_id)));
         break;
       case EN_SETFOCUS:
         // The focus coming back from a message box or another program is
@@ -361,14 +357,23 @@ void Win32Dialog::OnCommand(int id, int code) {
     return;
   }
   if (code != BN_CLICKED) return;
+  if (id == kIdOk && GetFocus() == Item(ControlId::lstDir)) {
+    // Enter in the directory list: a highlighted folder other than the
+    // open one is opened; on the open folder Enter presses OK.
+    const auto line = static_cast<int>(SendMessageW(Item(ControlId::lstDir), LB_GETCURSEL, 0, 0));
+    if (EnterInDirList(dir_lines_, line) == DirListEnter::OpenHighlighted) {
+      OpenDirEntry(line);
+      return;
+    }
+  }
   if (id == kIdOk) RunHandler([this] { form_.cmdOK_Click(); });
   if (id == kIdCancel) RunHandler([this] { form_.cmdCancel_Click(); });
   if (is(ControlId::cmdHelp)) RunHandler([this] { form_.cmdHelp_Click(); });
 }
 
 void Win32Dialog::OpenDirEntry(int index) {
-  if (index < 0 || index >= static_cast<int>(dir_entries_.size())) return;
-  const std::string path = dir_entries_[static_cast<std::size_t>(index)].path;
+  if (index < 0 || index >= static_cast<int>(dir_lines_.size())) return;
+  const std::string path = dir_lines_[static_cast<std::size_t>(index)].path;
   if (path == state_.DirPath()) return;
   try {
     state_.SetDirPath(path);
@@ -385,19 +390,10 @@ void Win32Dialog::ReloadDrives() {
     drives_changed_ = true;
     return;
   }
-  const std::vector<std::string>& before = state_.DriveEntries();
-  const std::string saved =
-      state_.SavedDriveIndex >= 0 && state_.SavedDriveIndex < static_cast<int>(before.size())
-          ? before[static_cast<std::size_t>(state_.SavedDriveIndex)].substr(0, 1)
-          : std::string();
   try {
-    state_.ReloadDrives();
+    state_.ReloadDrives();  // keeps the selected and the saved drive by letter
   } catch (const PlatformError&) {
-    return;
-  }
-  const std::vector<std::string>& after = state_.DriveEntries();
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    if (!saved.empty() && after[i].substr(0, 1) == saved) state_.SavedDriveIndex = static_cast<std::int16_t>(i);
+    // The list keeps the drives it had.
   }
 }
 
@@ -437,17 +433,14 @@ void Win32Dialog::Sync(DialogField field) {
       SetWindowTextW(Item(ControlId::lblFileName), Widen(state_.FileNameLabel()).c_str());
       break;
     case DialogField::FileName:
-      if (ItemText(ControlId::txtFileName) != Widen(state_.FileName())) {
-        SetWindowTextW(Item(ControlId::txtFileName), Widen(state_.FileName()).c_str());
-      }
+    case DialogField::NetworkText:
+      ShowText(field == DialogField::FileName ? ControlId::txtFileName : ControlId::txtNetwork);
       break;
-    case DialogField::FileNameSelection: {
-      const std::string& text = state_.FileName();
-      const int start = state_.FileNameSelStart();
-      SendMessageW(Item(ControlId::txtFileName), EM_SETSEL, Utf16Offset(text, start),
-                   Utf16Offset(text, start + state_.FileNameSelLength()));
+    case DialogField::FileNameSelection:
+    case DialogField::NetworkSelection:
+      ShowSelection(field == DialogField::FileNameSelection ? ControlId::txtFileName
+                                                            : ControlId::txtNetwork);
       break;
-    }
     case DialogField::CopyMove:
       SetRadio(ControlId::optCopy, state_.CopySelected());
       SetRadio(ControlId::optMove, state_.MoveSelected());
@@ -463,20 +456,19 @@ void Win32Dialog::Sync(DialogField field) {
     case DialogField::DirPath:
       FillDirList();
       break;
-    case DialogField::NetworkText:
-      if (ItemText(ControlId::txtNetwork) != Widen(state_.NetworkText())) {
-        SetWindowTextW(Item(ControlId::txtNetwork), Widen(state_.NetworkText()).c_str());
-      }
-      break;
-    case DialogField::NetworkSelection: {
-      const std::string& text = state_.NetworkText();
-      const int start = state_.NetworkSelStart();
-      SendMessageW(Item(ControlId::txtNetwork), EM_SETSEL, Utf16Offset(text, start),
-                   Utf16Offset(text, start + state_.NetworkSelLength()));
-      break;
-    }
   }
   syncing_ = was_syncing;
+}
+
+void Win32Dialog::ShowText(ControlId box) {
+  const std::wstring text = Widen(state_.TextBox(box).text);
+  if (ItemText(box) != text) SetWindowTextW(Item(box), text.c_str());
+}
+
+void Win32Dialog::ShowSelection(ControlId box) {
+  const TextBoxValue& value = state_.TextBox(box);
+  SendMessageW(Item(box), EM_SETSEL, Utf16Offset(value.text, value.sel_start),
+               Utf16Offset(value.text, value.sel_start + value.sel_length));
 }
 
 void Win32Dialog::SyncAll() {
@@ -520,14 +512,14 @@ void Win32Dialog::FillDirList() {
   } catch (const PlatformError&) {
     // A folder that cannot be listed shows only the way to it.
   }
-  dir_entries_ = DirEntries(state_.DirPath(), subfolders);
+  dir_lines_ = DirLines(state_.DirPath(), subfolders);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  for (const DirEntry& entry : dir_entries_) {
-    const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry.text).c_str()));
-    if (index >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), DirItemData(entry.level, entry.open));
+  for (const DirLine& line : dir_lines_) {
+    const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line.text).c_str()));
+    if (index >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), DirItemData(line.depth, line.open));
   }
-  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(CurrentEntry(dir_entries_)), 0);
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(CurrentDirLine(dir_lines_)), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
@@ -538,14 +530,14 @@ void Win32Dialog::OnDrawItem(const DRAWITEMSTRUCT& item) {
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
   if (item.itemID == static_cast<UINT>(-1) ||
-      item.itemID >= static_cast<UINT>(dir_entries_.size())) {
+      item.itemID >= static_cast<UINT>(dir_lines_.size())) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
     return;
   }
-  const DirEntry& entry = dir_entries_[item.itemID];
+  const DirLine& entry = dir_lines_[item.itemID];
   const int icon = kFolderIconSize * icon_scale_;
   const int indent = (kFolderIconSize / 2 + 1) * icon_scale_;
-  const int x = rc.left + 2 * icon_scale_ + entry.level * indent;
+  const int x = rc.left + 2 * icon_scale_ + entry.depth * indent;
   DrawFolderIcon(dc, x, rc.top + (rc.bottom - rc.top - icon) / 2, icon_scale_, entry.open);
 
   const std::wstring text = Widen(entry.text);
@@ -601,7 +593,7 @@ void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t d
       copy_start_ = GetTickCount();
       break;
     case Win32Platform::CopyPhase::Step:
-      if (!progress_shown_ && GetTickCount() - copy_start_ >= kProgressDelayMs) {
+      if (!progress_shown_ && GetTickCount() - copy_start_ >= static_cast<DWORD>(kProgressDelayMs)) {
         progress_shown_ = true;
         ShowWindow(Item(ControlId::lblFileName), SW_HIDE);
         ShowWindow(Item(ControlId::Label2), SW_HIDE);

@@ -15,7 +15,7 @@
 #include "dialog/ControlTable.h"
 #include "dialog/DialogState.h"
 #include "dialog/frmMain.h"
-#include "dialog/win32/DirListModel.h"
+#include "dialog/DirListModel.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace tarnivo::win32 {
@@ -30,7 +30,8 @@ class Win32Dialog {
 
   // Creates the window, hidden, with its controls showing the state.
   bool Create();
-  // Shows it with the focus on the drive list.
+  // Shows it with the focus on the first control in tab order, the drive
+  // list.
   void Show();
   // Runs the message loop until the program ends.
   int Run();
@@ -56,6 +57,8 @@ class Win32Dialog {
   // Observer: one field of the state has changed.
   void Sync(DialogField field);
   void SyncAll();
+  void ShowText(ControlId box);
+  void ShowSelection(ControlId box);
   void FillDriveList();
   void FillDirList();
   void PlaceDriveGroup();
@@ -77,7 +80,7 @@ class Win32Dialog {
   HICON icon_small_ = nullptr;
   int dpi_ = 96;
   int icon_scale_ = 1;
-  std::vector<DirEntry> dir_entries_;
+  std::vector<DirLine> dir_lines_;
 
   bool syncing_ = false;         // a value is being shown: its notification is ours
   int handler_depth_ = 0;        // frmMain handlers running (nested through message boxes)
