@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 
+#include "dialog/HelpPlacement.h"
 #include "dialog/fltk/ViewModel.h"
 
 namespace tarnivo::view {
@@ -128,6 +129,23 @@ TEST(ViewDirList, EnterOpensAHighlightedFolderAndOnTheOpenOnePressesOK) {
     EXPECT_EQ(EnterInDirList(lines, c.highlighted), c.action) << c.highlighted;
   }
   EXPECT_EQ(EnterInDirList({}, 0), DirListEnter::PressOK);
+}
+
+TEST(ViewHelpWindow, CoversNothingWhereThereIsRoomElseLeavesTheButtonsVisible) {
+  const struct {
+    const char* screen;
+    ScreenRect work, dialog, help;
+  } cases[] = {
+      {"wide", {0, 0, 1920, 1080}, {836, 397, 248, 286}, {1100, 397, 480, 460}},
+      {"dialog at the right", {0, 0, 1920, 1080}, {1660, 700, 248, 286}, {1164, 620, 480, 460}},
+      {"1024x768", {0, 0, 1024, 768}, {388, 241, 248, 286}, {652, 241, 372, 460}},
+      {"640x480", {0, 0, 640, 480}, {196, 97, 248, 286}, {160, 0, 480, 337}},
+  };
+  for (const auto& c : cases) {
+    // The buttons' row lies 256 pixels down the dialog, 25 high.
+    const ScreenRect buttons{c.dialog.x + 8, c.dialog.y + 256, 233, 25};
+    EXPECT_EQ(PlaceHelpWindow(c.work, c.dialog, buttons, 480, 460, 320, 16), c.help) << c.screen;
+  }
 }
 
 TEST(ViewText, SelectionsAndTypedLettersCountCharacters) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dialog/ControlTable.h"
+#include "dialog/HelpPlacement.h"
 #include "dialog/fltk/ViewModel.h"
 #include "dialog/fltk/Widgets.h"
 
@@ -29,6 +30,8 @@ using namespace std::chrono_literals;
 
 constexpr auto kProgressDelay = std::chrono::milliseconds(kProgressDelayMs);
 constexpr auto kPumpInterval = 40ms;    // repaint this often during a copy
+constexpr int kHelpWidth = 480;        // the help window's size where there is room
+constexpr int kHelpHeight = 460;
 
 // True while events are pumped in the middle of a copy.
 bool g_holding_input = false;
@@ -224,7 +227,7 @@ namespace view {
 // Escape closes.
 class HelpWindow : public Fl_Double_Window {
  public:
-  HelpWindow() : Fl_Double_Window(480, 460, "Tarnivo Help") {
+  HelpWindow() : Fl_Double_Window(kHelpWidth, kHelpHeight, "Tarnivo Help") {
     view_ = new Fl_Help_View(0, 0, w(), h());
     view_->textfont(FL_HELVETICA);
     view_->textsize(12);
@@ -340,14 +343,23 @@ void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command
 
   if (!help_) help_ = std::make_unique<view::HelpWindow>();
   help_->Load(path);
-  // Beside the dialog, on the side with room for it.
+  // Beside the dialog where it covers nothing, else clear of its buttons.
   if (Fl_Window* window = owner != 0 ? fl_find(static_cast<Window>(owner)) : nullptr) {
-    constexpr int kGap = 16;
-    const int right = window->x() + window->w() + kGap;
-    const int left = window->x() - kGap - help_->w();
-    int x = right;
-    if (right + help_->w() > Fl::w()) x = left >= 0 ? left : std::max(0, Fl::w() - help_->w());
-    help_->position(x, std::max(0, window->y()));
+    constexpr int kGap = 16, kMinWidth = 320;
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    Fl::screen_work_area(wx, wy, ww, wh, window->x(), window->y());
+    const int border = std::max(0, (window->decorated_w() - window->w()) / 2);
+    const int title = std::max(0, window->decorated_h() - window->h() - border);
+    const ScreenRect dialog{window->x() - border, window->y() - title, window->decorated_w(),
+                            window->decorated_h()};
+    const view::Rect ok = view::ControlRect(Control(ControlId::cmdOK));
+    const view::Rect help = view::ControlRect(Control(ControlId::cmdHelp));
+    const ScreenRect buttons{window->x() + ok.x, window->y() + ok.y, help.x + help.w - ok.x,
+                             help.y + help.h - ok.y};
+    const ScreenRect place = PlaceHelpWindow({wx, wy, ww, wh}, dialog, buttons, kHelpWidth,
+                                             kHelpHeight, kMinWidth, kGap);
+    help_->resize(place.x + border, place.y + title, place.w - 2 * border,
+                  place.h - title - border);
   }
   help_->show();
 }
