@@ -89,6 +89,10 @@ find_message() {
 }
 
 no_message() { ! find_message; }
+
+# The number of visible windows (a drop-down list is one of its own).
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+more_windows_than() { [ "$(visible_windows)" -gt "$1" ]; }
 help_shown() { xdotool search --onlyvisible --name '^Tarnivo Help$' >/dev/null 2>&1; }
 
 # A window appeared, or the program ended without it (a failure).

@@ -150,6 +150,27 @@ case_network_box() {
   expect_no_file "$E2E_DIR/d/Share/In/minutes.txt"
 }
 
+# The keyboard in the lists: the drive list drops down on the current drive,
+# so Down goes on to the next one; Enter in the folder list opens the
+# highlighted folder, and on the open folder it presses OK.
+case_keyboard_lists() {
+  mkdir -p "$E2E_DIR/d/Archive" "$E2E_DIR/d/Backup"
+  echo "photo" >"$E2E_DIR/c/photo.jpg"
+  start_tarnivo "$E2E_DIR/c/photo.jpg"
+  wait_dialog
+  local windows
+  windows=$(visible_windows)
+  click lstDrive
+  wait_until "the drive list to drop down" more_windows_than "$windows"
+  keys Down Return           # c: is highlighted: Down goes to d:
+  keys Tab Down Down Return  # d:\, Archive, Backup: open Backup
+  keys Return                # on the open folder: OK
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Backup/photo.jpg" "photo"
+  expect_file "$E2E_DIR/c/photo.jpg" "photo"
+  expect_no_file "$E2E_DIR/d/photo.jpg"
+}
+
 # Started without a file: "File not found !!" and the end, no dialog.
 case_no_argument() {
   start_tarnivo

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "dialog/HelpPlacement.h"
+#include "dialog/win32/ControlIds.h"
 #include "platform/win32/WinText.h"
 
 namespace tarnivo::win32 {
@@ -43,19 +45,19 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
                                       ES_READONLY | ES_AUTOVSCROLL,
                                   0, 0, 10, 10, hwnd, reinterpret_cast<HMENU>(kTextId), nullptr, nullptr);
       SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(setup->font), FALSE);
-      const int width = MulDiv(520, setup->dpi, 96);
-      const int height = MulDiv(420, setup->dpi, 96);
-      RECT owner{};
+      // Beside the dialog where it covers nothing, else clear of its buttons.
+      RECT owner{}, ok{}, help{}, work{};
       GetWindowRect(setup->owner, &owner);
-      RECT work{};
+      GetWindowRect(GetDlgItem(setup->owner, ItemId(ControlId::cmdOK)), &ok);
+      GetWindowRect(GetDlgItem(setup->owner, ItemId(ControlId::cmdHelp)), &help);
       SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-      int x = owner.right + MulDiv(8, setup->dpi, 96);
-      if (x + width > work.right) x = work.right - width;
-      if (x < work.left) x = work.left;
-      int y = owner.top;
-      if (y + height > work.bottom) y = work.bottom - height;
-      if (y < work.top) y = work.top;
-      SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+      const ScreenRect place = PlaceHelpWindow(
+          {work.left, work.top, work.right - work.left, work.bottom - work.top},
+          {owner.left, owner.top, owner.right - owner.left, owner.bottom - owner.top},
+          {ok.left, ok.top, help.right - ok.left, help.bottom - ok.top},
+          MulDiv(520, setup->dpi, 96), MulDiv(420, setup->dpi, 96), MulDiv(320, setup->dpi, 96),
+          MulDiv(8, setup->dpi, 96));
+      SetWindowPos(hwnd, nullptr, place.x, place.y, place.w, place.h, SWP_NOZORDER | SWP_NOACTIVATE);
       SetFocus(text);
       PostMessageW(text, EM_SETSEL, 0, 0);
       return FALSE;
