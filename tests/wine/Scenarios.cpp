@@ -308,6 +308,47 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
   check.Equal(ReadFileText(kC + L"\\keys\\k.txt"), "keys", "the source stays");
 }
 
+// The keyboard in the lists: the drive list drops down on the current drive,
+// so Down goes on to the next; Enter in the folder list opens a highlighted
+// folder, and on the open folder it presses OK.
+void KeyboardLists(Check& check, const std::wstring& program) {
+  FreshFolder(kC + L"\\lists");
+  FreshFolder(kD + L"\\lists in");
+  WriteFileText(kC + L"\\lists\\k.txt", "keys");
+  App app(program, kC + L"\\lists\\k.txt");
+  const HWND dialog = DialogOf(check, app);
+  if (!dialog) return;
+  const HWND drives = Item(dialog, ControlId::lstDrive);
+  PostKey(drives, VK_F4);
+  check.That(WaitFor([&] { return SendMessageW(drives, CB_GETDROPPEDSTATE, 0, 0) != 0; }),
+             "F4 drops the drive list down");
+  PostKey(drives, VK_DOWN);
+  PostKey(drives, VK_RETURN);
+  check.That(WaitDirPath(dialog, L"D:\\"), "Down from c: and Enter: the root of d:, has " +
+                                                Utf8(DirPath(dialog)));
+
+  const HWND list = Item(dialog, ControlId::lstDir);
+  FocusItem(dialog, ControlId::lstDir);
+  check.That(WaitFor([&] { return app.Focus() == list; }), "the folder list has the focus");
+  const auto highlight = [&](const std::wstring& text) {
+    const LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    return at >= 0;
+  };
+  check.That(highlight(L"tarnivo-e2e"), "tarnivo-e2e is listed");
+  PostKey(list, VK_RETURN);
+  check.That(WaitDirPath(dialog, kD), "Enter opens the highlighted folder");
+  check.That(highlight(L"lists in"), "lists in is listed");
+  PostKey(list, VK_RETURN);
+  check.That(WaitDirPath(dialog, kD + L"\\lists in"), "Enter opens it");
+  check.That(app.Running(), "opening a folder leaves the dialog open");
+  PostKey(list, VK_RETURN);  // on the open folder: OK
+  check.That(app.Exited(), "Enter on the open folder runs OK");
+  check.Equal(ReadFileText(kD + L"\\lists in\\k.txt"), "keys", "the copy in the opened folder");
+  check.Equal(ReadFileText(kC + L"\\lists\\k.txt"), "keys", "the source stays");
+}
+
 void UnicodeName(Check& check, const std::wstring& program) {
   const std::wstring name = L"\u00C4rger \U0001F600 \u65E5\u672C.txt";
   FreshFolder(kC + L"\\uni");
@@ -362,6 +403,11 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   if (help) {
     const HWND text = GetWindow(help, GW_CHILD);
     check.That(text && Text(text).find(L"Copy / Move") != std::wstring::npos, "the help text is there");
+    // On this 1024x768 screen it goes beside the dialog, covering nothing.
+    RECT placed{}, owner{}, overlap{};
+    GetWindowRect(help, &placed);
+    GetWindowRect(dialog, &owner);
+    check.That(!IntersectRect(&overlap, &placed, &owner), "the help window covers no part of the dialog");
     PostMessageW(help, WM_CLOSE, 0, 0);
     check.That(WaitFor([&] { return !IsWindow(help); }), "the help window closes");
   }
@@ -443,6 +489,7 @@ std::vector<TestCase> Scenarios(const std::wstring& program) {
       {"e2e: refused destinations keep the source", with(RefusedDestinations)},
       {"e2e: typed folder: click takes it, Enter does not", with(TypedFolder)},
       {"e2e: tab order, access keys, Enter", with(KeyboardAccess)},
+      {"e2e: drive list drops down on its drive, Enter in the folder list", with(KeyboardLists)},
       {"e2e: Unicode name moved to D:", with(UnicodeName)},
       {"e2e: layout, help, close box", with(LayoutAndHelp)},
       {"exe: icon, manifest and version record", with(ExeResources)},
