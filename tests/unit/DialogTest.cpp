@@ -90,35 +90,26 @@ TEST_F(DialogOnDesk, DriveChangeMovesToTheRootOrAsksToRetry) {
   // Answers: R Retry, r insert a medium into A: and Retry, C Cancel.
   const struct {
     const char* name;
-    bool network;
-    char unready;  // a drive that goes away after the dialog opened
+    bool network = false;
+    char unready = 0;  // a drive that goes away after the dialog opened
     char pick;
-    std::string answers;
-    std::vector<std::string> messages;
+    std::string answers = {};
+    std::vector<std::string> messages = {};
     std::string folder;
     int index, saved;
   } cases[] = {
-      {"ready drive", false, 0, 'D', "", {}, "D:\\", kDriveD, kDriveD},
-      {"network selected", true, 0, 'D', "", {}, "C:\\My Documents", kDriveD, kDriveC},
-      {"retry until ready",
-       false,
-       0,
-       'A',
-       "Rr",
-       {"Drive a: is not ready.", "Drive a: is not ready."},
-       "A:\\",
-       kDriveA,
-       kDriveA},
-      {"cancel restores", false, 0, 'A', "C", {"Drive a: is not ready."}, "C:\\", kDriveC, kDriveC},
-      {"cancel to a drive gone too",
-       false,
-       'C',
-       'A',
-       "CC",
-       {"Drive a: is not ready.", "Drive c: is not ready."},
-       "C:\\My Documents",
-       kDriveC,
-       kDriveC},
+      {.name = "ready drive", .pick = 'D', .folder = "D:\\", .index = kDriveD, .saved = kDriveD},
+      {.name = "network selected", .network = true, .pick = 'D', .folder = "C:\\My Documents",
+       .index = kDriveD, .saved = kDriveC},
+      {.name = "retry until ready", .pick = 'A', .answers = "Rr",
+       .messages = {"Drive a: is not ready.", "Drive a: is not ready."}, .folder = "A:\\",
+       .index = kDriveA, .saved = kDriveA},
+      {.name = "cancel restores", .pick = 'A', .answers = "C",
+       .messages = {"Drive a: is not ready."}, .folder = "C:\\", .index = kDriveC,
+       .saved = kDriveC},
+      {.name = "cancel to a drive gone too", .unready = 'C', .pick = 'A', .answers = "CC",
+       .messages = {"Drive a: is not ready.", "Drive c: is not ready."},
+       .folder = "C:\\My Documents", .index = kDriveC, .saved = kDriveC},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -82,21 +82,24 @@ TEST(Transfer, AnExistingDestinationIsReplacedOnlyWhenItMaySafelyBe) {
   const std::string kOld = "old contents";
   const struct {
     const char* name;
-    unsigned attributes;  // of the file already at the destination
-    bool in_use, move;
+    unsigned attributes = 0;  // of the file already at the destination
+    bool in_use = false, move = false;
     Steps steps;
-    const char* answer;  // to the overwrite question, "" when none is expected
-    bool done;
+    const char* answer = "";  // to the overwrite question, "" when none is expected
+    bool done = false;
   } cases[] = {
-      {"ordinary, No", 0, false, false, OpenBackup, "No", false},
-      {"ordinary, Yes", 0, false, false, OpenBackup, "Yes", true},
-      {"ordinary, Yes, move", 0, false, true, OpenArchive, "Yes", true},
-      {"read-only, Yes", test::kReadOnly, false, false, OpenBackup, "Yes", false},
-      {"in use, Yes", 0, true, false, OpenBackup, "Yes", false},
-      {"hidden", test::kHidden, false, false, OpenBackup, "", false},
-      {"hidden, move within the drive", test::kHidden, false, true, OpenArchive, "", false},
-      {"system", test::kSystem, false, false, OpenBackup, "", false},
-      {"a folder", test::kDirectory, false, false, OpenBackup, "", false},
+      {.name = "ordinary, No", .steps = OpenBackup, .answer = "No"},
+      {.name = "ordinary, Yes", .steps = OpenBackup, .answer = "Yes", .done = true},
+      {.name = "ordinary, Yes, move", .move = true, .steps = OpenArchive, .answer = "Yes",
+       .done = true},
+      {.name = "read-only, Yes", .attributes = test::kReadOnly, .steps = OpenBackup,
+       .answer = "Yes"},
+      {.name = "in use, Yes", .in_use = true, .steps = OpenBackup, .answer = "Yes"},
+      {.name = "hidden", .attributes = test::kHidden, .steps = OpenBackup},
+      {.name = "hidden, move within the drive", .attributes = test::kHidden, .move = true,
+       .steps = OpenArchive},
+      {.name = "system", .attributes = test::kSystem, .steps = OpenBackup},
+      {.name = "a folder", .attributes = test::kDirectory, .steps = OpenBackup},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
