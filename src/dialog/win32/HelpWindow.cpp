@@ -1,5 +1,6 @@
 #include "dialog/win32/HelpWindow.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,45 @@ std::wstring HelpText() {
   return out;
 }
 
+// The window width at which the longest line of `text` fits the text box
+// without wrapping, its scroll bar and frame included.
+int WidthForLines(HWND window, HWND box, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(box);
+  const HGDIOBJ old_font = SelectObject(dc, font);
+  int longest = 0;
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find(L'\r', start);
+    if (end == std::wstring::npos) end = text.size();
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str() + start, static_cast<int>(end - start), &extent);
+    longest = std::max<int>(longest, extent.cx);
+    start = end + 2;  // past CR LF
+  }
+  SelectObject(dc, old_font);
+  ReleaseDC(box, dc);
+  const DWORD margins = static_cast<DWORD>(SendMessageW(box, EM_GETMARGINS, 0, 0));
+  RECT frame{0, 0,
+             longest + LOWORD(margins) + HIWORD(margins) + GetSystemMetrics(SM_CXVSCROLL) +
+                 4 * GetSystemMetrics(SM_CXEDGE),
+             10};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  return frame.right - frame.left;
+}
+
 INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
       const auto* setup = reinterpret_cast<const HelpSetup*>(lparam);
-      HWND text = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", HelpText().c_str(),
+      const std::wstring help_text = HelpText();
+      HWND text = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", help_text.c_str(),
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
                                       ES_READONLY | ES_AUTOVSCROLL,
                                   0, 0, 10, 10, hwnd, reinterpret_cast<HMENU>(kTextId), nullptr, nullptr);
       SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(setup->font), FALSE);
-      // Beside the dialog where it covers nothing, else clear of its buttons.
+      // Beside the dialog where it covers nothing, else clear of its buttons;
+      // never so narrow that the text's own lines wrap.
+      const int min_width = WidthForLines(hwnd, text, setup->font, help_text);
       RECT owner{}, ok{}, help{}, work{};
       GetWindowRect(setup->owner, &owner);
       GetWindowRect(GetDlgItem(setup->owner, ItemId(ControlId::cmdOK)), &ok);
@@ -55,7 +85,7 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
           {work.left, work.top, work.right - work.left, work.bottom - work.top},
           {owner.left, owner.top, owner.right - owner.left, owner.bottom - owner.top},
           {ok.left, ok.top, help.right - ok.left, help.bottom - ok.top},
-          MulDiv(520, setup->dpi, 96), MulDiv(420, setup->dpi, 96), MulDiv(320, setup->dpi, 96),
+          std::max(MulDiv(520, setup->dpi, 96), min_width), MulDiv(420, setup->dpi, 96), min_width,
           MulDiv(8, setup->dpi, 96));
       SetWindowPos(hwnd, nullptr, place.x, place.y, place.w, place.h, SWP_NOZORDER | SWP_NOACTIVATE);
       SetFocus(text);
