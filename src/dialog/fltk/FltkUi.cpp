@@ -238,7 +238,7 @@ namespace view {
 // Escape closes.
 class HelpWindow : public Fl_Double_Window {
  public:
-  HelpWindow() : Fl_Double_Window(Px(480), Px(460), "Tarnivo Help") {
+  HelpWindow() : Fl_Double_Window(Width(), Height(), "Tarnivo Help") {
     view_ = new Fl_Help_View(0, 0, w(), h());
     view_->textfont(FL_HELVETICA);
     view_->textsize(Px(12));
@@ -246,6 +246,17 @@ class HelpWindow : public Fl_Double_Window {
     resizable(view_);
     end();
     size_range(Px(240), Px(160));
+  }
+
+  // 480 by 460 pixels at 96 dpi, but never larger than the screen (Px
+  // opens the display that the screen's size comes from).
+  static int Width() {
+    const int wanted = Px(480);
+    return std::min(wanted, Fl::w());
+  }
+  static int Height() {
+    const int wanted = Px(460);
+    return std::min(wanted, Fl::h());
   }
 
   // Throws PlatformError when the file cannot be read.
