@@ -14,7 +14,7 @@ if(TARGET tarnivo)
   endif()
 
   foreach(case typical_move cancel_and_close overwrite not_ready network_box keyboard_lists
-               no_argument)
+               no_argument hidpi)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
                      $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
