@@ -116,13 +116,12 @@ class DialogState {
 
  private:
   void Changed(DialogField field);
+  TextBoxValue& Box(ControlId box);
 
   PlatformServices& platform_;
   std::function<void(DialogField)> observer_;
   std::function<void()> drive_change_;
   std::string file_name_label_;
-  TextBoxValue& Box(ControlId box);
-
   TextBoxValue file_name_{.text = "Text1"};
   bool copy_selected_ = false;
   bool move_selected_ = false;
