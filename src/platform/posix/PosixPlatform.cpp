@@ -703,17 +703,13 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
 }
 
 
-void PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
   const Target from = state_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = state_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
   const Place dest{to.folder, to.stored ? *to.stored : to.given};
-  DesktopUi* ui = ui_;
-  posix::CopyRegularFile({from.folder, *from.stored}, dest, true,
-                         [ui](std::uint64_t done, std::uint64_t total) {
-                           if (ui != nullptr) ui->CopyProgress(done, total);
-                         });
+  return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, ProgressToUi());
 }
 
 void PosixPlatform::DeleteFile(const std::string& path) {
@@ -722,7 +718,7 @@ void PosixPlatform::DeleteFile(const std::string& path) {
   posix::DeleteRegularFile({target.folder, *target.stored});
 }
 
-void PosixPlatform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::string& destination) {
   const Target from = state_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = state_->Locate(destination);
@@ -736,15 +732,21 @@ void PosixPlatform::RenameFile(const std::string& source, const std::string& des
     if (!same_folder || *to.stored != *from.stored) Fail(destination, EEXIST);
     // The destination names the source itself: by its own name or alias
     // nothing changes; in another letter case the name is re-cased.
-    if (to.given == *from.stored || FoldKey(to.given) != FoldKey(*from.stored)) return;
+    if (to.given == *from.stored || FoldKey(to.given) != FoldKey(*from.stored)) {
+      return CopyOutcome::Done;
+    }
     case_only = true;
   }
   CheckNewName(to.given, destination);
+  return posix::RenameEntry({from.folder, *from.stored}, {to.folder, to.given}, case_only,
+                            ProgressToUi());
+}
+
+posix::Progress PosixPlatform::ProgressToUi() const {
   DesktopUi* ui = ui_;
-  posix::RenameEntry({from.folder, *from.stored}, {to.folder, to.given}, case_only,
-                     [ui](std::uint64_t done, std::uint64_t total) {
-                       if (ui != nullptr) ui->CopyProgress(done, total);
-                     });
+  return [ui](std::uint64_t done, std::uint64_t total) {
+    return ui == nullptr || ui->CopyProgress(done, total);
+  };
 }
 
 MessageBoxResult PosixPlatform::ShowMessage(const std::string& text, MessageBoxStyle style) {

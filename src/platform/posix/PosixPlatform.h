@@ -34,6 +34,7 @@
 
 #include "platform/PlatformServices.h"
 #include "platform/posix/DesktopUi.h"
+#include "platform/posix/FileOps.h"
 
 namespace tarnivo {
 
@@ -77,9 +78,9 @@ class PosixPlatform final : public PlatformServices {
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
   std::string DirectoryLookup(const std::string& name, int attributes) override;
-  void CopyFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  void RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
   void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
   int MeasureTextWidth(const std::string& text) override;
@@ -94,6 +95,9 @@ class PosixPlatform final : public PlatformServices {
   bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
+  // A copy's progress to the desktop, which may stop it.
+  posix::Progress ProgressToUi() const;
+
   struct State;
   std::unique_ptr<State> state_;
   DesktopUi* ui_ = nullptr;
