@@ -26,7 +26,7 @@ if(TARGET tarnivo)
   target_compile_options(tarnivo_slowcopy PRIVATE -fno-sanitize=all)
   target_link_options(tarnivo_slowcopy PRIVATE -fno-sanitize=all)
 
-  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument
+  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument hidpi
           stop_copy)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
