@@ -81,8 +81,9 @@ case_formats() {
   [ "$(key "$MENUS/dolphin.desktop" 'Desktop Action copyOrMove' Exec)" = 'tarnivo-menus open %F' ] ||
     fail "Dolphin: Exec"
   [ "$(key "$MENUS/tarnivo.nemo_action" 'Nemo Action' Name)" = "$LABEL" ] || fail "Nemo: name"
-  [ "$(key "$MENUS/tarnivo.nemo_action" 'Nemo Action' Exec)" = 'tarnivo-menus open %F' ] ||
+  [ "$(key "$MENUS/tarnivo.nemo_action" 'Nemo Action' Exec)" = 'tarnivo-menus open %U' ] ||
     fail "Nemo: Exec (%f would give the display name)"
+  [ "$(key "$MENUS/tarnivo.nemo_action" 'Nemo Action' Quote)" = double ] || fail "Nemo: URIs unquoted"
   [ "$(key "$MENUS/file-manager.desktop" 'Desktop Entry' Type)" = Action ] || fail "actions: type"
   [ "$(key "$MENUS/file-manager.desktop" 'Desktop Entry' Name)" = "$LABEL" ] || fail "actions: name"
   [ "$(key "$MENUS/file-manager.desktop" 'X-Action-Profile files' Exec)" = 'tarnivo-menus open %F' ] ||
