@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "paths/Intake.h"
-#include "paths/Text.h"
 #include "platform/posix/PosixPlatform.h"
+#include "text/Text.h"
 
 namespace {
 

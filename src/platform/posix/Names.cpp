@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::posix {
 namespace {

@@ -1,6 +1,6 @@
 // Name rules of the POSIX layer: letter case, 8.3 aliases and DOS wildcards.
 // Names are raw bytes; bytes that are not UTF-8 count as characters of their
-// own (see paths/Text.h), so such a name only ever matches itself.
+// own (see text/Text.h), so such a name only ever matches itself.
 #pragma once
 
 #include <string>
