@@ -176,15 +176,26 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       if (SameName(n, name, key, ascii)) found.push_back({n, type});
     });
   } else {
-    // It may be an alias: the folder is read once, whole, for both.
-    const std::vector<std::string>& aliases = Aliases();
-    for (const Entry& e : entries_) {
-      if (SameName(e.name, name, key, ascii)) found.push_back(e);
-    }
-    for (std::size_t i = 0; i < entries_.size() && found.empty(); ++i) {
-      if (!aliases[i].empty() && SameName(aliases[i], name, key, ascii)) {
-        found.push_back(entries_[i]);
+    // It may be an alias. One pass keeps the entries that match by name and
+    // the few that are numbered against the alias; those are numbered only
+    // when no name matches.
+    const AliasLookup lookup(name);
+    std::vector<Entry> numbered;
+    ForEach([&](const char* n, unsigned char type) {
+      if (SameName(n, name, key, ascii)) {
+        found.push_back({n, type});
+      } else if (found.empty() && lookup.Concerns(n)) {
+        numbered.push_back({n, type});
       }
+    });
+    if (found.empty() && !numbered.empty()) {
+      std::sort(numbered.begin(), numbered.end(),
+                [](const Entry& a, const Entry& b) { return a.name < b.name; });
+      std::vector<std::string_view> names;
+      names.reserve(numbered.size());
+      for (const Entry& e : numbered) names.push_back(e.name);
+      const std::size_t at = lookup.Find(names);
+      if (at != AliasLookup::kNone) found.push_back(numbered[at]);
     }
   }
   std::sort(found.begin(), found.end(),
