@@ -20,44 +20,58 @@ bool IsLegal83Char(char32_t c) {
   return c < 0x80 && kSpecial83.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// The characters of one part of an alias: spaces and dots dropped, letters
-// upper-cased, anything else an 8.3 name cannot hold becomes '_'.
-std::string AliasPart(std::string_view bytes, std::size_t limit) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size() && out.size() < limit;) {
-    const char32_t c = DecodeNext(bytes, i);
-    if (c == ' ' || c == '.') continue;
-    if (IsLegal83Char(c)) {
-      out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+// Up to `limit` characters of one part of an alias, written to `out`:
+// spaces and dots dropped, letters upper-cased, anything else an 8.3 name
+// cannot hold becomes '_'. Returns how many were written.
+std::size_t AliasPart(std::string_view bytes, char* out, std::size_t limit) {
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < bytes.size() && written < limit;) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    char32_t c = byte;
+    if (byte < 0x80) {
+      ++i;
     } else {
-      out.push_back('_');
+      c = DecodeNext(bytes, i);
+    }
+    if (c == ' ' || c == '.') continue;
+    if (!IsLegal83Char(c)) {
+      out[written++] = '_';
+    } else {
+      out[written++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     }
   }
-  return out;
+  return written;
 }
 
 // What an alias is built from: the start (up to six characters of the name
 // before its last dot) and the suffix ("." and up to three characters of the
 // extension, or ""). Leading dots are skipped: ".profile" => {"PROFIL", ""};
 // "archive.tar.gz" => {"ARCHIV", ".GZ"}. An empty start gives no alias.
-struct Basis {
-  std::string start;
-  std::string suffix;
-};
-
-Basis BasisOf(std::string_view name) {
-  Basis basis;
-  const std::size_t first = name.find_first_not_of('.');
-  if (first == std::string_view::npos) return basis;
-  name.remove_prefix(first);
-  const std::size_t dot = name.rfind('.');
-  basis.start = AliasPart(name.substr(0, dot), 6);
-  if (dot != std::string_view::npos) {
-    const std::string ext = AliasPart(name.substr(dot + 1), 3);
-    if (!ext.empty()) basis.suffix = "." + ext;
+// Made for every name of a folder that is searched by alias, so it stays off
+// the heap.
+class Basis {
+ public:
+  explicit Basis(std::string_view name) {
+    const std::size_t first = name.find_first_not_of('.');
+    if (first == std::string_view::npos) return;
+    name.remove_prefix(first);
+    const std::size_t dot = name.rfind('.');
+    start_size_ = AliasPart(name.substr(0, dot), start_, sizeof start_);
+    if (dot != std::string_view::npos) {
+      suffix_size_ = AliasPart(name.substr(dot + 1), suffix_ + 1, sizeof suffix_ - 1);
+      if (suffix_size_ > 0) ++suffix_size_;
+    }
   }
-  return basis;
-}
+
+  std::string_view start() const { return {start_, start_size_}; }
+  std::string_view suffix() const { return {suffix_, suffix_size_}; }
+
+ private:
+  char start_[6] = {};
+  std::size_t start_size_ = 0;
+  char suffix_[4] = {'.'};
+  std::size_t suffix_size_ = 0;
+};
 
 // The aliases given so far, as 64-bit hashes in one open table: a folder of
 // 100 000 entries costs 2 MB. Two aliases with one hash count as one, so a
@@ -135,27 +149,28 @@ class Numbering {
 
 std::string Numbering::Next(std::string_view name) {
   if (IsLegal83(name)) return {};
-  const Basis basis = BasisOf(name);
-  if (basis.start.empty()) return {};
-  unsigned long& n = next_number_[basis.start + basis.suffix];
+  const Basis basis(name);
+  if (basis.start().empty()) return {};
+  const std::string suffix(basis.suffix());
+  unsigned long& n = next_number_[std::string(basis.start()) + suffix];
   for (;;) {
     ++n;
     std::string number(1, '~');
     number += std::to_string(n);
     if (number.size() > 8) return {};  // no alias left for this start
-    const std::string start = basis.start.substr(0, 8 - number.size());
+    const std::string start(basis.start().substr(0, 8 - number.size()));
     // Starts cut short are shared by several names: each goes on from the
     // highest number taken with it, so a big folder costs one pass.
     std::string key = start;
     key += '|';
     key += std::to_string(number.size());
-    key += basis.suffix;
+    key += suffix;
     unsigned long& taken = highest_[key];
     if (n <= taken) {
       n = taken;
       continue;
     }
-    std::string alias = start + number + basis.suffix;
+    std::string alias = start + number + suffix;
     if (used_.Insert(alias)) {
       taken = n;
       return alias;
@@ -238,16 +253,25 @@ bool AliasLookup::Concerns(std::string_view name) const {
   }
   // Every alias of a name with this suffix whose start begins like the
   // alias's is numbered against it; no other name's is.
-  const Basis basis = BasisOf(name);
-  return basis.suffix == suffix_ && basis.start.compare(0, start_.size(), start_) == 0;
+  const Basis basis(name);
+  return basis.suffix() == suffix_ && basis.start().substr(0, start_.size()) == start_;
 }
 
-std::size_t AliasLookup::Find(const std::vector<std::string_view>& sorted_names) const {
+std::size_t AliasLookup::Find(const std::vector<std::string_view>& names) const {
   if (!possible_) return kNone;
-  Numbering numbering(sorted_names.size());
-  for (const std::string_view name : sorted_names) numbering.Reserve(name);
-  for (std::size_t i = 0; i < sorted_names.size(); ++i) {
-    if (numbering.Next(sorted_names[i]) == alias_) return i;
+  Numbering numbering(names.size());
+  for (const std::string_view name : names) numbering.Reserve(name);
+  // Numbered in name order, taken from a heap: the alias is usually given
+  // to one of the first few, so most names are never put in order.
+  std::vector<std::size_t> heap(names.size());
+  for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = i;
+  const auto later = [&](std::size_t a, std::size_t b) { return names[a] > names[b]; };
+  std::make_heap(heap.begin(), heap.end(), later);
+  while (!heap.empty()) {
+    std::pop_heap(heap.begin(), heap.end(), later);
+    const std::size_t first = heap.back();
+    heap.pop_back();
+    if (numbering.Next(names[first]) == alias_) return first;
   }
   return kNone;
 }

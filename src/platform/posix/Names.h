@@ -34,8 +34,8 @@ std::vector<std::string> MakeAliases(const std::vector<std::string>& sorted_name
 
 // The entry that one alias names, found without numbering the whole folder:
 // only names whose aliases share a start with it are numbered against it.
-// Give Concerns every name of the folder, then Find the ones it kept, in
-// name order. The answer is the one MakeAliases gives for the whole folder.
+// Give Concerns every name of the folder, then Find among the ones it kept.
+// The answer is the one MakeAliases gives for the whole folder.
 //   AliasLookup lookup("mydocu~2");   // letter case does not matter
 //   lookup.Concerns("My Documents") => true    (start "MYDOCU")
 //   lookup.Concerns("MYDOCU~1")     => true    (a legal name it must skip)
@@ -50,9 +50,9 @@ class AliasLookup {
   // False for every name when `alias` cannot be an alias at all.
   bool Concerns(std::string_view name) const;
 
-  // The index in `sorted_names` (the names Concerns kept, in name order) of
-  // the one whose alias is `alias`, or kNone.
-  std::size_t Find(const std::vector<std::string_view>& sorted_names) const;
+  // The index in `names` (the names Concerns kept, in any order) of the one
+  // whose alias is `alias`, or kNone.
+  std::size_t Find(const std::vector<std::string_view>& names) const;
 
  private:
   bool possible_ = false;

@@ -180,22 +180,28 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
     // the few that are numbered against the alias; those are numbered only
     // when no name matches.
     const AliasLookup lookup(name);
-    std::vector<Entry> numbered;
+    std::string kept_names;  // one after the other
+    struct Kept {
+      std::size_t at;
+      std::size_t size;
+      unsigned char type;
+    };
+    std::vector<Kept> kept;
     ForEach([&](const char* n, unsigned char type) {
       if (SameName(n, name, key, ascii)) {
         found.push_back({n, type});
       } else if (found.empty() && lookup.Concerns(n)) {
-        numbered.push_back({n, type});
+        const std::size_t size = std::strlen(n);
+        kept.push_back({kept_names.size(), size, type});
+        kept_names.append(n, size);
       }
     });
-    if (found.empty() && !numbered.empty()) {
-      std::sort(numbered.begin(), numbered.end(),
-                [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    if (found.empty() && !kept.empty()) {
       std::vector<std::string_view> names;
-      names.reserve(numbered.size());
-      for (const Entry& e : numbered) names.push_back(e.name);
+      names.reserve(kept.size());
+      for (const Kept& k : kept) names.emplace_back(kept_names.data() + k.at, k.size);
       const std::size_t at = lookup.Find(names);
-      if (at != AliasLookup::kNone) found.push_back(numbered[at]);
+      if (at != AliasLookup::kNone) found.push_back({std::string(names[at]), kept[at].type});
     }
   }
   std::sort(found.begin(), found.end(),
