@@ -1,6 +1,6 @@
 #include "dialog/DirListModel.h"
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {
