@@ -78,14 +78,16 @@ std::vector<HWND> App::Windows() {
 }
 
 HWND App::Dialog(DWORD timeout_ms) {
+  // Ready once one of its controls has the focus: the program places it
+  // right after showing the window, and keys sent before then would be lost.
   HWND found = nullptr;
   WaitFor([&] {
     for (HWND window : Windows()) {
       if (GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) found = window;
     }
-    return found != nullptr || !Running();
+    return (found != nullptr && IsChild(found, Focus())) || !Running();
   }, timeout_ms);
-  return found;
+  return found != nullptr && IsChild(found, Focus()) ? found : nullptr;
 }
 
 HWND App::Box(DWORD timeout_ms) {

@@ -29,8 +29,10 @@ class App {
   bool Started() const { return process_.hProcess != nullptr; }
   bool Exited(DWORD timeout_ms = kWaitMs);
   bool Running() { return !Exited(0); }
+  DWORD ProcessId() const { return process_.dwProcessId; }
 
-  // The main dialog once it is visible; null after the time-out.
+  // The main dialog once it is visible and has the focus; null after the
+  // time-out.
   HWND Dialog(DWORD timeout_ms = kWaitMs);
   // A visible message box titled "Tarnivo"; null after the time-out.
   HWND Box(DWORD timeout_ms = kWaitMs);

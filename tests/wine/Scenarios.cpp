@@ -4,6 +4,10 @@
 #include "Files.h"
 #include "Harness.h"
 #include "dialog/win32/ControlIds.h"
+#include "tarnivo_version.h"
+
+// After windows.h, which App.h brings in.
+#include <tlhelp32.h>
 
 namespace tarnivo::wine {
 namespace {
@@ -285,7 +289,8 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
   for (const ControlId next : order) {
     PostKey(app.Focus(), VK_TAB);
     check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }),
-               "Tab reaches " + std::string(Control(next).name));
+               "Tab reaches " + std::string(Control(next).name) + ", focus on control " +
+                   std::to_string(GetDlgCtrlID(app.Focus())));
   }
   PostAltKey(app.Focus(), L'a');
   check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtFileName); }),
@@ -371,7 +376,44 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   check.Equal(ReadFileText(kC + L"\\layout\\l.txt"), "l", "nothing changed");
 }
 
-// The exe's own record: the icon in two sizes, the version, the manifest.
+// The processor an exe is built for, from its PE header, as a manifest names
+// it: "x86", "amd64", or "machine 0x..." for any other.
+std::string ExeArchitecture(const std::wstring& program) {
+  HANDLE h = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+  unsigned char head[4096] = {};
+  DWORD read = 0;
+  ReadFile(h, head, sizeof head, &read, nullptr);
+  CloseHandle(h);
+  const auto word = [&](DWORD at) { return at + 2 <= read ? head[at] | head[at + 1] << 8 : -1; };
+  const DWORD pe = static_cast<DWORD>(word(0x3C)) | static_cast<DWORD>(word(0x3E)) << 16;
+  if (read < 64 || pe + 6 > read || std::string(reinterpret_cast<char*>(head + pe), 4) != std::string("PE\0\0", 4)) {
+    return "<not a PE file>";
+  }
+  const int machine = word(pe + 4);
+  if (machine == IMAGE_FILE_MACHINE_I386) return "x86";
+  if (machine == IMAGE_FILE_MACHINE_AMD64) return "amd64";
+  return "machine " + std::to_string(machine);
+}
+
+// Where the common controls DLL that a running program has loaded lies, in
+// lower case; empty when it has none.
+std::string LoadedCommonControls(DWORD pid) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return "";
+  std::wstring path;
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+    if (_wcsicmp(module.szModule, L"comctl32.dll") == 0) path = module.szExePath;
+  }
+  CloseHandle(snapshot);
+  for (wchar_t& c : path) c = towlower(c);
+  return Utf8(path);
+}
+
+// The exe's own record: the icon in two sizes, the version, the manifest for
+// its own processor, and the common controls 6 that the manifest brings in.
 void ExeResources(Check& check, const std::wstring& program) {
   const HMODULE exe = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   check.That(exe != nullptr, "the exe loads as data");
@@ -395,6 +437,15 @@ void ExeResources(Check& check, const std::wstring& program) {
                  manifest.find("version=\"6.0.0.0\"") != std::string::npos,
              "the manifest asks for common controls 6");
   check.That(manifest.find("<dpiAware>true</dpiAware>") != std::string::npos, "the manifest is DPI-aware");
+  // Both the program's identity and the dependency name the exe's processor.
+  const std::string machine = ExeArchitecture(program);
+  const std::string key = "processorArchitecture=\"";
+  int named = 0;
+  for (std::size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at + 1), ++named) {
+    const std::size_t from = at + key.size();
+    check.Equal(manifest.substr(from, manifest.find('"', from) - from), machine, "manifest architecture");
+  }
+  check.Equal(named, 2, "architectures named in the manifest");
   FreeLibrary(exe);
 
   DWORD handle = 0;
@@ -404,18 +455,20 @@ void ExeResources(Check& check, const std::wstring& program) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   if (VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
-    check.Equal(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "FILEVERSION 1,0");
-    check.Equal(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "FILEVERSION 0,22");
-    check.Equal(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "PRODUCTVERSION 1,0");
-    check.Equal(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "PRODUCTVERSION 0,22");
+    const DWORD ms = MAKELONG(TARNIVO_VERSION_MINOR, TARNIVO_VERSION_MAJOR);
+    const DWORD ls = MAKELONG(TARNIVO_VERSION_TWEAK, TARNIVO_VERSION_PATCH);
+    check.Equal(fixed->dwFileVersionMS, ms, "FILEVERSION major, minor");
+    check.Equal(fixed->dwFileVersionLS, ls, "FILEVERSION patch, build");
+    check.Equal(fixed->dwProductVersionMS, ms, "PRODUCTVERSION major, minor");
+    check.Equal(fixed->dwProductVersionLS, ls, "PRODUCTVERSION patch, build");
   } else {
     check.That(false, "a fixed version record");
   }
   const struct {
     const wchar_t* key;
     const char* value;
-  } strings[] = {{L"FileVersion", "1.00.0022"},
-                 {L"ProductVersion", "1.00.0022"},
+  } strings[] = {{L"FileVersion", TARNIVO_VERSION_TEXT},
+                 {L"ProductVersion", TARNIVO_VERSION_TEXT},
                  {L"FileDescription", "Copy files from the explorer to any folder"}};
   for (const auto& s : strings) {
     wchar_t* value = nullptr;
@@ -423,6 +476,21 @@ void ExeResources(Check& check, const std::wstring& program) {
     const bool found = VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) && value;
     check.Equal(found ? Utf8(value) : std::string("<none>"), s.value, Utf8(s.key));
   }
+
+  FreshFolder(kC + L"\\res");
+  WriteFileText(kC + L"\\res\\r.txt", "r");
+  App app(program, kC + L"\\res\\r.txt");
+  const HWND dialog = DialogOf(check, app);
+  if (!dialog) return;
+  // Version 6 comes from its side-by-side folder for the exe's processor,
+  // C:\windows\winsxs\amd64_microsoft.windows.common-controls_<key>_6.0.<build>_...;
+  // the old one from system32.
+  const std::string loaded = LoadedCommonControls(app.ProcessId());
+  check.That(loaded.find("\\winsxs\\" + machine + "_microsoft.windows.common-controls_6595b64144ccf1df_6.") !=
+                 std::string::npos,
+             "common controls 6 for " + machine + " are loaded, got [" + loaded + "]");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  check.That(app.Exited(), "closing the window ends the program");
 }
 
 }  // namespace
