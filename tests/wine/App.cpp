@@ -5,11 +5,11 @@
 namespace tarnivo::wine {
 namespace {
 
-constexpr UINT kSendTimeoutMs = 5000;
-
+// A program that is busy on a loaded machine answers late, and Wine counts
+// it as hung after a few seconds: only the generous time-out gives up.
 LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return -1;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kWaitMs, &result)) return -1;
   return static_cast<LRESULT>(result);
 }
 
