@@ -86,3 +86,19 @@ add_custom_command(OUTPUT ${TARNIVO_ZIP}
   COMMENT "Packing ${TARNIVO_ZIP}")
 add_custom_target(tarnivo_zip ALL DEPENDS ${TARNIVO_ZIP})
 
+# The setup (NSIS): installs the program and its help for the current user
+# and registers the verb, the Send To shortcut and the uninstall entry.
+find_program(TARNIVO_MAKENSIS makensis REQUIRED)
+set(TARNIVO_SETUP ${CMAKE_BINARY_DIR}/tarnivo-${TARNIVO_VERSION_TEXT}-${TARNIVO_WINDOWS_ARCH}-setup.exe)
+set(TARNIVO_SETUP_SCRIPT ${CMAKE_SOURCE_DIR}/packaging/windows/tarnivo.nsi)
+add_custom_command(OUTPUT ${TARNIVO_SETUP}
+  COMMAND ${TARNIVO_MAKENSIS} -V2 -NOCD
+          -DARCH=${TARNIVO_WINDOWS_ARCH} -DVERSION=${PROJECT_VERSION} -DVERSION_TEXT=${TARNIVO_VERSION_TEXT}
+          -DEXE=$<TARGET_FILE:tarnivo> -DHELP=${CMAKE_SOURCE_DIR}/packaging/windows/tarnivo-help.txt
+          -DICON=${CMAKE_SOURCE_DIR}/resources/windows/tarnivo.ico -DOUTFILE=${TARNIVO_SETUP}
+          ${TARNIVO_SETUP_SCRIPT}
+  DEPENDS tarnivo ${TARNIVO_SETUP_SCRIPT} ${CMAKE_SOURCE_DIR}/packaging/windows/tarnivo-help.txt
+          ${CMAKE_SOURCE_DIR}/resources/windows/tarnivo.ico
+  COMMENT "Making ${TARNIVO_SETUP}"
+  VERBATIM)
+add_custom_target(tarnivo_setup ALL DEPENDS ${TARNIVO_SETUP})

@@ -46,10 +46,16 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeout_ms) {
 App::App(const std::wstring& program, const std::wstring& arguments) {
   std::wstring line = L"\"" + program + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
+  Start(program.c_str(), std::move(line));
+}
+
+App::App(std::wstring command_line) { Start(nullptr, std::move(command_line)); }
+
+void App::Start(const wchar_t* program, std::wstring command_line) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
-                      &startup, &process_)) {
+  if (!CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
+                      &process_)) {
     process_ = {};
   }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the Windows program's end-to-end scenarios and platform checks under
-# Wine: a fresh Wine prefix, a second drive D: and a drive E: that is not
-# ready, an Xvfb display of its own. Prints which build it tests and why, one
+# Runs the Windows program's end-to-end scenarios and platform checks, and
+# installs its setup and zip as a user does, under Wine: a fresh Wine prefix,
+# a second drive D: and a drive E: that is not ready, an Xvfb display of its
+# own. Prints which build it tests and why, one
 # line per test and a final "N passed, M failed"; exits non-zero on any
 # failure, a set-up that fails included.
 #
@@ -12,7 +13,7 @@
 #   WINE_ARCH   win32 or win64: the build to test, in a prefix of that kind.
 #               Default: win32 where the 32-bit Wine loader executes (the
 #               kernel runs 32-bit x86 programs), else win64.
-#   BUILD_DIR   where tarnivo.exe and tarnivo_wine_driver.exe are
+#   BUILD_DIR   where tarnivo.exe, tarnivo_wine_driver.exe, the zip and the setup are
 #               (default build/$WINE_ARCH; built with that preset if missing)
 set -uo pipefail
 
@@ -73,7 +74,8 @@ wineserver() { "$WINESERVER" "$@"; }
 command -v Xvfb >/dev/null || setup_failed "missing Xvfb: run tools/install-deps.sh"
 
 BUILD_DIR="${BUILD_DIR:-$ROOT/build/$WINE_ARCH}"
-if [ ! -x "$BUILD_DIR/tarnivo.exe" ] || [ ! -x "$BUILD_DIR/tarnivo_wine_driver.exe" ]; then
+if [ ! -x "$BUILD_DIR/tarnivo.exe" ] || [ ! -x "$BUILD_DIR/tarnivo_wine_driver.exe" ] ||
+  ! ls "$BUILD_DIR"/tarnivo-*-"$WINE_ARCH"-setup.exe >/dev/null 2>&1; then
   (cd "$ROOT" && cmake --preset "$WINE_ARCH" >/dev/null && cmake --build --preset "$WINE_ARCH" >/dev/null) ||
     setup_failed "the $WINE_ARCH preset does not build"
 fi
@@ -118,39 +120,42 @@ ln -sfn "$WORK/drive-d" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$WORK/no-disk" "$WINEPREFIX/dosdevices/e:"
 echo "# Wine prefix ready in $(($(date +%s) - start)) s (display $DISPLAY)"
 
+source "$ROOT/tests/wine/packages.sh"
+output=""
+# wanted NAME: does the name filter take the test NAME?
+wanted() { [ -z "$FILTER" ] || [[ "$1" == *"$FILTER"* ]]; }
+# step NAME CHECK: runs the shell check CHECK as the test NAME.
+# Not in a subshell: what a check learns (paths, the setup) stays for the next.
+step() {
+  wanted "$1" || return 0
+  if "$2" >"$WORK/why"; then
+    output+=$'\n'"PASS $1"
+  else
+    output+=$'\n'"FAIL $1: $(tr '\n' ' ' <"$WORK/why")"
+  fi
+}
+# The setup is installed first and the driver runs its verb among the other
+# tests; then it is installed again and uninstalled. A filter that takes any
+# of these tests runs all of them.
+SETUP_TESTS=("setup: silent install puts the program, keys and shortcut in place"
+  "setup: the registered verb opens the dialog, a copy through it works"
+  "setup: installing again replaces an older install in place"
+  "setup: silent uninstall removes what it added and nothing else")
+with_setup=0
+for name in "${SETUP_TESTS[@]}"; do wanted "$name" && with_setup=1; done
+[ "$with_setup" -eq 1 ] && FILTER="" step "${SETUP_TESTS[0]}" setup_install_check
+
 program="$(wine winepath -w "$BUILD_DIR/tarnivo.exe" 2>>"$LOG")"
 status=0
-output="$(TARNIVO_D_UNIX="$WORK/drive-d" timeout 600 "$LOADER" "$BUILD_DIR/tarnivo_wine_driver.exe" \
+output+=$'\n'"$(TARNIVO_D_UNIX="$WORK/drive-d" timeout 600 "$LOADER" "$BUILD_DIR/tarnivo_wine_driver.exe" \
   "$program" "$FILTER" 2>>"$LOG")" || status=$?
-# The zip's install and uninstall scripts, run as a user would.
-package_check() {
-  local zip dir link
-  zip="$(ls "$BUILD_DIR"/tarnivo-*-"$WINE_ARCH".zip 2>/dev/null | head -n 1)"
-  [ -n "$zip" ] || { echo "no zip in $BUILD_DIR"; return 1; }
-  dir="$WINEPREFIX/drive_c/Program Test"
-  mkdir -p "$dir" && (cd "$dir" && cmake -E tar xf "$zip") || { echo "cannot unpack $zip"; return 1; }
-  for f in tarnivo.exe tarnivo-help.txt install.cmd uninstall.cmd; do
-    [ -f "$dir/Tarnivo/$f" ] || { echo "the zip lacks $f"; return 1; }
-  done
-  wine cmd /c 'C:\Program Test\Tarnivo\install.cmd' >>"$LOG" 2>&1 || { echo "install.cmd failed"; return 1; }
-  wine reg query 'HKCU\Software\Classes\*\shell\Tarnivo\command' 2>>"$LOG" | tr -d '\r' |
-    grep -qF '"C:\Program Test\Tarnivo\tarnivo.exe" "%1"' || { echo "no Explorer verb"; return 1; }
-  link="$(find "$WINEPREFIX/drive_c/users" -ipath '*SendTo/Tarnivo.lnk' 2>/dev/null | head -n 1)"
-  [ -n "$link" ] || { echo "no Send To shortcut"; return 1; }
-  wine cmd /c 'C:\Program Test\Tarnivo\uninstall.cmd' >>"$LOG" 2>&1 || { echo "uninstall.cmd failed"; return 1; }
-  if wine reg query 'HKCU\Software\Classes\*\shell\Tarnivo' >>"$LOG" 2>&1; then
-    echo "the verb stays"
-    return 1
-  fi
-  [ ! -e "$link" ] || { echo "the shortcut stays"; return 1; }
-}
-if [ -z "$FILTER" ] || [[ "package: install and uninstall scripts" == *"$FILTER"* ]]; then
-  if why="$(package_check)"; then
-    output+=$'\n'"PASS package: install and uninstall scripts"
-  else
-    output+=$'\n'"FAIL package: install and uninstall scripts: $why"
-  fi
+
+if [ "$with_setup" -eq 1 ]; then
+  FILTER="" step "${SETUP_TESTS[2]}" setup_upgrade_check
+  FILTER="" step "${SETUP_TESTS[3]}" setup_uninstall_check
 fi
+# After the setup's uninstall: the zip's scripts register the same verb.
+step "package: install and uninstall scripts" package_check
 printf '%s\n' "$output" | tr -d '\r' | grep -E '^(PASS|FAIL) '
 
 passed=$(printf '%s\n' "$output" | grep -c '^PASS ')
