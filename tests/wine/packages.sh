@@ -128,8 +128,14 @@ setup_uninstall_check() {
   setup_snapshot after
   local part
   for part in verbs.reg uninstall.reg files; do
-    cmp -s "$PKG/before.$part" "$PKG/after.$part" ||
-      { echo "$part differ from before the install: $(diff <(iconv -f UTF-16 -t UTF-8 "$PKG/before.$part" 2>/dev/null || cat "$PKG/before.$part") <(iconv -f UTF-16 -t UTF-8 "$PKG/after.$part" 2>/dev/null || cat "$PKG/after.$part") | tr '\n\r' '  ')"; return 1; }
+    cmp -s "$PKG/before.$part" "$PKG/after.$part" && continue
+    echo "the $part differ from before the install:"
+    if [ "$part" = files ]; then
+      diff "$PKG/before.$part" "$PKG/after.$part"
+    else  # reg export writes UTF-16
+      diff <(iconv -f UTF-16 -t UTF-8 "$PKG/before.$part") <(iconv -f UTF-16 -t UTF-8 "$PKG/after.$part") | tr -d '\r'
+    fi
+    return 1
   done
 }
 
