@@ -32,6 +32,7 @@ RequestExecutionLevel user
 !define UNINSTALLER "uninstall.exe"
 
 Name "${PRODUCT} ${VERSION_TEXT}"
+BrandingText "${PRODUCT} ${VERSION_TEXT}"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
