@@ -681,10 +681,8 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
   const std::vector<std::string> below(folder.parts.begin() + static_cast<std::ptrdiff_t>(covered),
                                        folder.parts.end());
   const Walk walk = WalkFolders(root, below);
-  if (walk.miss != Miss::None || last.empty()) return {};
-  if (last == "." || last == "..") {
-    return (attributes & 16) != 0 && !below.empty() ? last : std::string();
-  }
+  // "." and ".." name the folder itself or its parent, never an entry of it.
+  if (walk.miss != Miss::None || last.empty() || last == "." || last == "..") return {};
   Listing listing(walk.native);
   // A name that holds '*' or '?' may still be an entry's own name on Linux;
   // the entry it names comes before any pattern match.
