@@ -65,6 +65,9 @@ const std::vector<Case>& Cases() {
       {.what = "a missing name", .op = Lookup, .a = "none.txt", .want = ""},
       {.what = "a missing folder", .op = Lookup, .a = "C:\\Nowhere\\notes.txt", .want = ""},
       {.what = "a pattern", .op = Lookup, .a = "n?tes.*", .mask = 0, .want = "notes.txt"},
+      {.what = "a pattern finds a folder under mask 63", .op = Lookup, .a = "su?", .want = "Sub"},
+      {.what = "a pattern finds a read-only file", .op = Lookup, .a = "READ?E.*", .mask = 0,
+       .want = "readme.txt"},
       {.what = "a pattern sees aliases", .op = Lookup, .a = "*~*.doc", .mask = 0,
        .want = "Letter to Ann.doc"},
       {.what = "a pattern obeys the mask", .op = Lookup, .a = "s*", .mask = 0, .want = ""},
@@ -85,6 +88,8 @@ const std::vector<Case>& Cases() {
       // rather than act on the file it would stand for; Linux keeps it.
       {.what = "a trailing dot", .op = Lookup, .a = "notes.txt.", .mask = 0, .want = "",
        .simulated = "notes.txt", .win32 = kThrows},
+      {.what = "a trailing space", .op = Lookup, .a = "notes.txt ", .mask = 0, .want = "",
+       .simulated = "notes.txt", .win32 = kThrows},
       {.what = "a device name", .op = Lookup, .a = "con", .want = "", .win32 = kThrows},
       {.what = "a character Windows forbids", .op = Lookup, .a = "a|b", .want = kThrows,
        .posix = ""},
@@ -92,6 +97,8 @@ const std::vector<Case>& Cases() {
       {.what = "a pattern in a folder", .op = Lookup, .a = "C:\\D*\\notes.txt", .want = kThrows},
       {.what = "a drive that is not ready", .op = Lookup, .a = "E:\\x", .want = kThrows},
       {.what = "a drive that does not exist", .op = Lookup, .a = "Q:\\x", .want = kThrows},
+      {.what = "a share that does not exist", .op = Lookup, .a = "\\\\nosuchserver\\share\\x",
+       .want = kThrows},
 
       // --- The working directory of each drive, as entered.
       {.what = "entered as typed", .op = ChangeDirectory, .a = "SUB", .want = docs + "\\SUB"},
@@ -184,6 +191,8 @@ const std::vector<Case>& Cases() {
        .want = kThrows},
       {.what = "a drive that is not ready", .op = Copy, .a = "C:\\Docs\\notes.txt", .b = "E:\\x.txt",
        .want = kThrows},
+      {.what = "a read-only source", .op = Copy, .a = "C:\\Docs\\readme.txt", .b = "D:\\Backup\\r.txt",
+       .want = "ok", .after = {{"D:\\Backup\\r.txt", "readme"}}},
       // Windows would open the device instead of a file.
       {.what = "a device name", .op = Copy, .a = "C:\\Docs\\notes.txt", .b = "D:\\Backup\\CON.txt",
        .want = "ok", .win32 = kThrows},
@@ -209,6 +218,8 @@ const std::vector<Case>& Cases() {
        .want = kThrows, .after = {{"C:\\Docs\\x.txt", "<missing>"}}},
       {.what = "a pattern", .op = Rename, .a = "C:\\Docs\\notes.txt", .b = "C:\\Docs\\?.txt",
        .want = kThrows, .after = {{"C:\\Docs\\notes.txt", "notes"}}},
+      {.what = "a device name", .op = Rename, .a = "C:\\Docs\\notes.txt", .b = "C:\\Docs\\nul",
+       .want = "ok", .win32 = kThrows},
 
       // --- DeleteFile.
       {.what = "a file", .op = Delete, .a = "C:\\DOCS\\NOTES.TXT", .want = "ok",
@@ -228,6 +239,9 @@ const std::vector<Case>& Cases() {
       {.what = "a pattern", .op = Delete, .a = "C:\\Docs\\*.txt", .want = kThrows,
        .after = {{"C:\\Docs\\notes.txt", "notes"}}},
       {.what = "a folder path", .op = Delete, .a = "C:\\Docs\\", .want = kThrows},
+      // Windows would delete notes.txt itself.
+      {.what = "a trailing dot", .op = Delete, .a = "C:\\Docs\\notes.txt.", .want = kThrows,
+       .simulated = "ok"},
   };
   return cases;
 }
