@@ -38,8 +38,9 @@ add_executable(tarnivo_wine_driver
   tests/wine/Files.cpp
   tests/wine/Scenarios.cpp
   tests/wine/PlatformChecks.cpp
+  tests/contract/PlatformContract.cpp
 )
-target_include_directories(tarnivo_wine_driver PRIVATE tests/wine)
+target_include_directories(tarnivo_wine_driver PRIVATE tests/wine tests/contract)
 target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version)
 target_compile_options(tarnivo_wine_driver PRIVATE -municode -Werror)
 target_link_options(tarnivo_wine_driver PRIVATE -static -municode)

@@ -15,6 +15,8 @@ inline void ExpectFamily(Impl impl, const std::function<std::unique_ptr<World>()
   });
 }
 
-inline std::string FamilyName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+inline std::string FamilyName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.param;
+}
 
 }  // namespace tarnivo::contract

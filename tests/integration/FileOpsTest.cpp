@@ -78,7 +78,7 @@ TEST_F(FileOps, CopyReplacesAnOrdinaryFileAndKeepsModeAndTime) {
   EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc"}));
   EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data);
   EXPECT_EQ(ModeOf(tree / "c/Dst/Old.doc"), 0440u);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat((tree / "c/Dst/Old.doc").c_str(), &st), 0);
   EXPECT_EQ(st.st_mtime, 1200000000);
   ASSERT_FALSE(ui.progress.empty());
@@ -111,7 +111,8 @@ TEST_F(FileOps, CopyRefusesWhatIsNotOneFile) {
       {"C:\\Src\\Report.doc", "C:\\Dst\\link.doc"},
   };
   for (const auto& c : cases) {
-    EXPECT_THROW(platform->CopyFile(c.source, c.dest), PlatformError) << c.source << " -> " << c.dest;
+    EXPECT_THROW(platform->CopyFile(c.source, c.dest), PlatformError)
+        << c.source << " -> " << c.dest;
     EXPECT_EQ(Names(tree / "c/Dst"), before) << c.dest;
     ExpectDstUntouched(c.dest);
   }
@@ -124,9 +125,10 @@ TEST_F(FileOps, AFailureAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
     int nth;
     int err;
   } cases[] = {
-      {FileStep::Open, 1, EIO},       {FileStep::Create, 1, EACCES},  {FileStep::CopyRange, 2, ENOSPC},
-      {FileStep::CopyRange, 1, EIO},  {FileStep::Sync, 1, EIO},       {FileStep::Close, 1, EIO},
-      {FileStep::Link, 1, ENOSPC},    {FileStep::Rename, 1, EIO},
+      {FileStep::Open, 1, EIO},         {FileStep::Create, 1, EACCES},
+      {FileStep::CopyRange, 2, ENOSPC}, {FileStep::CopyRange, 1, EIO},
+      {FileStep::Sync, 1, EIO},         {FileStep::Close, 1, EIO},
+      {FileStep::Link, 1, ENOSPC},      {FileStep::Rename, 1, EIO},
   };
   for (const auto& c : cases) {
     FaultAt fault(c.step, c.nth, c.err);
@@ -177,8 +179,10 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
     const char* now_at;  // nullptr when it fails
   } cases[] = {
       {"C:\\SRC\\report.doc", "C:\\Dst\\Moved report.doc", "c/Dst/Moved report.doc"},
-      {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC", "c/Dst/MOVED REPORT.DOC"},  // only the case
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc", "c/Dst/MOVED REPORT.DOC"},  // its own alias
+      {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC",
+       "c/Dst/MOVED REPORT.DOC"},  // only the case
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc",
+       "c/Dst/MOVED REPORT.DOC"},  // its own alias
       {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\OLD.DOC", nullptr},
       {"C:\\Src\\Two.txt", "C:\\Dst\\Two.txt", nullptr},  // which of two?
   };

@@ -59,13 +59,13 @@ TEST_F(Paths, LookupOfWhatOnlyLinuxHas) {
     const char* stored;
   } cases[] = {
       {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},  // this layer's alias form
-      {"*.txt", 0, "RO.txt"},  // the first in byte order
+      {"*.txt", 0, "RO.txt"},                                  // the first in byte order
       {"what?.txt", 0, "what?.txt"},  // an entry's own name before the pattern
       {"wh*x.txt", 0, "whatx.txt"},
-      {"caf\xE9.txt", 0, "caf\xE9.txt"},  // not UTF-8: byte for byte
-      {"CAF\xC9.TXT", 0, ""},  // stray bytes are not letters
+      {"caf\xE9.txt", 0, "caf\xE9.txt"},   // not UTF-8: byte for byte
+      {"CAF\xC9.TXT", 0, ""},              // stray bytes are not letters
       {"dup\\PHOTO.JPG", 0, "Photo.jpg"},  // either of two: the first
-      {"F:\\INNER", 63, "Inner"},  // a drive inside another's folder
+      {"F:\\INNER", 63, "Inner"},          // a drive inside another's folder
       {"/My Documents/Letter to Ann.doc", 0, "Letter to Ann.doc"},
   };
   for (const auto& c : cases) {
@@ -128,14 +128,16 @@ TEST_F(Paths, OpenFolderReadsBackInStoredFormOnTheMostSpecificDrive) {
   EXPECT_EQ(platform->CurrentDirectory(), "C:\\");  // the list never moves it
   EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\letter~1.doc"),
             tree / "c/My Documents/Letter to Ann.doc");
-  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\new name.doc"), tree / "c/My Documents/new name.doc");
+  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\new name.doc"),
+            tree / "c/My Documents/new name.doc");
   EXPECT_EQ(platform->ToDriveForm(tree / "c/nested/Inner"), "F:\\Inner");
   EXPECT_THROW(platform->ToDriveForm("/proc"), PlatformError);
 }
 
 TEST_F(Paths, SubFoldersAreTheVisibleFoldersInNameOrder) {
-  EXPECT_EQ(platform->SubFolders("C:\\"),  // links to folders are folders too
-            (std::vector<std::string>{"Music", "My Documents", "dup", "music", "nested", "to-backup"}));
+  EXPECT_EQ(
+      platform->SubFolders("C:\\"),  // links to folders are folders too
+      (std::vector<std::string>{"Music", "My Documents", "dup", "music", "nested", "to-backup"}));
   EXPECT_EQ(platform->SubFolders("F:\\"), (std::vector<std::string>{"Inner"}));
   const auto drives = platform->DriveList();
   ASSERT_EQ(drives.size(), 4u);
@@ -217,7 +219,8 @@ TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
       {{"--flag"}, "--flag"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line)
+        << (c.args.empty() ? "" : c.args[0]);
   }
 }
 

@@ -46,7 +46,7 @@ class PosixWorld : public contract::World {
     return posix::MakeAliases(names)[static_cast<std::size_t>(at - names.begin())];
   }
   std::string Read(const std::string& path) override {
-    struct stat st{};
+    struct stat st {};
     const std::string native = Native(path);
     if (::lstat(native.c_str(), &st) != 0) return "<missing>";
     if (S_ISDIR(st.st_mode)) return "<folder>";
@@ -68,7 +68,8 @@ class PosixWorld : public contract::World {
 class PosixContract : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(PosixContract, Holds) {
-  contract::ExpectFamily(contract::Impl::Posix, [] { return std::make_unique<PosixWorld>(); }, GetParam());
+  contract::ExpectFamily(
+      contract::Impl::Posix, [] { return std::make_unique<PosixWorld>(); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PosixContract, ::testing::ValuesIn(contract::Families()),

@@ -73,8 +73,8 @@ class SimulatedWorld : public contract::World {
 class SimulatedContract : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SimulatedContract, Holds) {
-  contract::ExpectFamily(contract::Impl::Simulated, [] { return std::make_unique<SimulatedWorld>(); },
-                         GetParam());
+  contract::ExpectFamily(
+      contract::Impl::Simulated, [] { return std::make_unique<SimulatedWorld>(); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SimulatedContract, ::testing::ValuesIn(contract::Families()),
