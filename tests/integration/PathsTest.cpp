@@ -110,7 +110,6 @@ TEST_F(Paths, OpenFolderReadsBackInStoredFormOnTheMostSpecificDrive) {
     std::string in;
     std::string out;  // "" when it throws
   } cases[] = {
-      {"c:\\mydocu~1", "C:\\My Documents"},
       {tree / "d/backup", "D:\\Backup"},  // a Linux path typed into the network box
       {tree / "d/Backup/", "D:\\Backup"},
       {"C:\\NESTED\\inner", "F:\\Inner"},
@@ -155,7 +154,6 @@ TEST_F(Paths, SameFileFollowsEverySpelling) {
       {"C:\\Readme.txt", "C:\\readme-link", true},
       {"C:\\Readme.txt", "C:\\hard.txt", true},
       {"C:\\Readme.txt", "Q:\\Readme.txt", false},
-      {"C:\\Readme.txt", "C:\\Nowhere\\Readme.txt", false},
       {"C:\\Readme.txt", "\\\\nosuchserver\\share\\Readme.txt", false},
   };
   for (const auto& c : cases) EXPECT_EQ(platform->SameFile(c.a, c.b), c.same) << c.a << " " << c.b;
