@@ -251,25 +251,11 @@ const std::vector<Case>& Cases() {
 // clang-format on
 
 const char* FamilyOf(Op op) {
-  switch (op) {
-    case Op::Lookup:
-      return "Lookup";
-    case Op::ChangeDrive:
-    case Op::ChangeDirectory:
-      return "WorkingDirectory";
-    case Op::OpenFolder:
-    case Op::SubFolders:
-      return "Folders";
-    case Op::SameFile:
-      return "SameFile";
-    case Op::Copy:
-      return "CopyFile";
-    case Op::Rename:
-      return "RenameFile";
-    case Op::Delete:
-      return "DeleteFile";
-  }
-  return "";
+  // In the order of Op.
+  static constexpr const char* kFamilies[] = {"Lookup",   "WorkingDirectory", "WorkingDirectory",
+                                              "Folders",  "Folders",          "SameFile",
+                                              "CopyFile", "RenameFile",       "DeleteFile"};
+  return kFamilies[static_cast<int>(op)];
 }
 
 std::vector<std::string> Families() {
