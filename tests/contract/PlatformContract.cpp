@@ -323,11 +323,9 @@ std::string Outcome(World& world, const Case& c) {
     case Op::SameFile:
       return p.SameFile(arg(c.a), arg(c.b)) ? "same" : "different";
     case Op::Copy:
-      p.CopyFile(arg(c.a), arg(c.b));
-      return "ok";
+      return p.CopyFile(arg(c.a), arg(c.b)) == CopyOutcome::Done ? "ok" : "stopped";
     case Op::Rename:
-      p.RenameFile(arg(c.a), arg(c.b));
-      return "ok";
+      return p.RenameFile(arg(c.a), arg(c.b)) == CopyOutcome::Done ? "ok" : "stopped";
     case Op::Delete:
       p.DeleteFile(arg(c.a));
       return "ok";
