@@ -12,6 +12,7 @@
 
 #include "dialog/fltk/FltkUi.h"
 #include "dialog/fltk/ViewModel.h"
+#include "platform/posix/NameMap.h"
 
 namespace tarnivo {
 namespace {
@@ -176,14 +177,16 @@ void FltkDialog::Run() {
 void FltkDialog::Refresh(DialogField field) {
   switch (field) {
     case DialogField::FileNameLabel:
-      file_name_label_->copy_label(state_.FileNameLabel().c_str());
+      file_name_label_->copy_label(posix::LinuxName(state_.FileNameLabel()).c_str());
       file_name_label_->redraw();
       break;
-    case DialogField::FileName:
-      if (state_.FileName() != file_name_->value()) file_name_->value(state_.FileName().c_str());
+    case DialogField::FileName: {
+      const std::string shown = posix::LinuxName(state_.FileName());
+      if (shown != file_name_->value()) file_name_->value(shown.c_str());
       break;
+    }
     case DialogField::FileNameSelection: {
-      const std::string& text = state_.FileName();
+      const std::string text = posix::LinuxName(state_.FileName());
       const int start = state_.FileNameSelStart();
       file_name_->position(view::ByteOffset(text, start + state_.FileNameSelLength()),
                            view::ByteOffset(text, start));
@@ -209,11 +212,13 @@ void FltkDialog::Refresh(DialogField field) {
         dir_list_stale_ = true;  // read the folder once, when the window is shown
       }
       break;
-    case DialogField::NetworkText:
-      if (state_.NetworkText() != network_->value()) network_->value(state_.NetworkText().c_str());
+    case DialogField::NetworkText: {
+      const std::string shown = posix::LinuxName(state_.NetworkText());
+      if (shown != network_->value()) network_->value(shown.c_str());
       break;
+    }
     case DialogField::NetworkSelection: {
-      const std::string& text = state_.NetworkText();
+      const std::string text = posix::LinuxName(state_.NetworkText());
       const int start = state_.NetworkSelStart();
       network_->position(view::ByteOffset(text, start + state_.NetworkSelLength()),
                          view::ByteOffset(text, start));
@@ -231,6 +236,7 @@ void FltkDialog::RefreshDirList() {
     // A folder that cannot be listed shows only the way to it.
   }
   std::vector<view::DirLine> lines = view::DirLines(state_.DirPath(), subfolders);
+  for (view::DirLine& line : lines) line.text = posix::LinuxName(line.text);
   const std::size_t current = view::CurrentDirLine(lines);
   dir_list_->SetLines(std::move(lines), current);
 }
@@ -271,10 +277,10 @@ void FltkDialog::Changed(ControlId id) {
       if (option_on(id)) state_.SelectNetwork();
       break;
     case ControlId::txtFileName:
-      state_.SetFileName(file_name_->value());
+      state_.SetFileName(posix::TypedName(file_name_->value()));
       break;
     case ControlId::txtNetwork:
-      state_.SetNetworkText(network_->value());
+      state_.SetNetworkText(posix::TypedPath(network_->value()));
       break;
     case ControlId::lstDrive:
       // The state raises the drive list's change handling when the

@@ -16,6 +16,7 @@
 
 #include "dialog/ControlTable.h"
 #include "dialog/fltk/ViewModel.h"
+#include "platform/posix/NameMap.h"
 #include "dialog/fltk/Widgets.h"
 
 #ifndef TARNIVO_DATA_DIR
@@ -355,7 +356,8 @@ void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command
 int FltkUi::MeasureTextWidth(const std::string& text) {
   fl_open_display();
   fl_font(view::kDialogFont, view::kDialogFontSize);
-  const double pixels = fl_width(text.data(), static_cast<int>(text.size()));
+  const std::string shown = posix::LinuxName(text);  // as the label shows it
+  const double pixels = fl_width(shown.data(), static_cast<int>(shown.size()));
   return static_cast<int>(std::lround(pixels * kTwipsPerPixelAt96Dpi));
 }
 
