@@ -19,11 +19,22 @@ if(TARGET tarnivo)
                      ${DESKTOP_FILE_VALIDATE} ${CMAKE_SOURCE_DIR}/data/tarnivo.desktop)
   endif()
 
-  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument)
+  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument linux_names)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
                      $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
     set_tests_properties(e2e.${case} PROPERTIES TIMEOUT 90 LABELS e2e
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+  endforeach()
+
+  # The same program against a real SMB share: a private Samba server and
+  # GVfs mount that each test starts and stops. A machine that cannot run
+  # them fails these tests.
+  foreach(case to_share from_share overwrite_on_share unmounted_share spaced_share)
+    add_test(NAME share.${case}
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../share/run.sh ${case}
+                     $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
+    set_tests_properties(share.${case} PROPERTIES TIMEOUT 120 LABELS "e2e;share"
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
   endforeach()
 endif()

@@ -70,7 +70,7 @@ TEST_F(Paths, LookupMatchesCaseAliasesPatternsAndMasks) {
       {"*.txt", 0, "RO.txt"},  // the first in name order
       {"*.*", 63, ".git"},
       {"wh*x.txt", 0, "whatx.txt"},
-      {"what?.txt", 0, "what?.txt"},  // an entry's own name before the pattern
+      {"what\xEF\x80\xBF.txt", 0, "what\xEF\x80\xBF.txt"},  // "what?.txt" on disk
       {"C:\\My Documents\\LET*", 0, "Letter to Ann.doc"},
       {"C:\\My Documents\\*~1.DOC", 0, "Letter to Ann.doc"},  // patterns see aliases
       {"CAF\xC3\x89.TXT", 0, "caf\xC3\xA9.txt"},
@@ -240,6 +240,16 @@ TEST(NetworkFolders, AMountedShareIsReachedByItsUncPathAndNoOtherIs) {
   }
   EXPECT_FALSE(platform->SameFile("C:\\a.txt", "\\\\nas\\other\\a.txt"));
   EXPECT_THROW(platform->ChangeDirectory(reports), PlatformError);  // working folders are on drives
+
+  // A drive that holds the FUSE folder: the file manager's path of a file on
+  // the share is a drive path like any other, and keeps its letter.
+  platform = tree.Platform("C=c;D=run", {share + "/Reports/Q1.txt"});
+  const std::string on_drive =
+      "D:\\gvfs\\smb-share\xEF\x80\xBAserver=nas,share=team%20docs,user=ann\\Reports";
+  EXPECT_EQ(platform->CommandLine(), on_drive + "\\Q1.txt");
+  EXPECT_EQ(platform->OpenFolder(on_drive), on_drive);
+  EXPECT_EQ(platform->OpenFolder(reports), reports);
+  EXPECT_TRUE(platform->SameFile(on_drive + "\\Q1.txt", reports + "\\q1.txt"));
 
   if (old_runtime != nullptr) {
     ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);

@@ -19,6 +19,7 @@
 #include "paths/Text.h"
 #include "platform/posix/DriveMap.h"
 #include "platform/posix/FileOps.h"
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 
 namespace tarnivo {
@@ -123,16 +124,18 @@ bool SameName(std::string_view entry, const std::string& wanted, const std::u32s
 class Listing {
  public:
   struct Entry {
-    std::string name;
+    std::string name;  // in drive form
     unsigned char type;
+    std::string native;  // as on disk
   };
 
   explicit Listing(std::string folder) : folder_(std::move(folder)) {}
 
   const std::string& folder() const { return folder_; }
 
-  // Calls `visit` for every entry that can be written in drive form (a name
-  // with a backslash cannot). Throws when the folder cannot be read.
+  // Calls `visit` with the drive-form name, the type and the name on disk of
+  // every entry that can be written in drive form (see NameMap.h). Throws
+  // when the folder cannot be read.
   template <typename Visit>
   void ForEach(Visit visit) const {
     DIR* dir = opendir(folder_.c_str());
@@ -143,8 +146,9 @@ class Listing {
       if (e == nullptr) break;
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-      if (std::strchr(n, '\\') != nullptr) continue;
-      visit(n, e->d_type);
+      const auto name = posix::DriveName(n);
+      if (!name) continue;
+      visit(*name, e->d_type, n);
     }
     const int err = errno;
     closedir(dir);
@@ -154,9 +158,10 @@ class Listing {
   // Every entry, in name order (the folder's own order).
   const std::vector<Entry>& All() {
     if (!loaded_) {
-      ForEach([&](const char* n, unsigned char type) { entries_.push_back({n, type}); });
-      std::sort(entries_.begin(), entries_.end(),
-                [](const Entry& a, const Entry& b) { return a.name < b.name; });
+      ForEach([&](const std::string& name, unsigned char type, const char* n) {
+        entries_.push_back({name, type, n});
+      });
+      std::sort(entries_.begin(), entries_.end(), ByNativeName);
       loaded_ = true;
     }
     return entries_;
@@ -180,8 +185,8 @@ class Listing {
     const std::u32string key = FoldKey(name);
     const bool ascii = IsAscii(name);
     if (name.find('~') == std::string::npos || !posix::IsLegal83(name)) {
-      ForEach([&](const char* n, unsigned char type) {
-        if (SameName(n, name, key, ascii)) found.push_back({n, type});
+      ForEach([&](const std::string& entry, unsigned char type, const char* n) {
+        if (SameName(entry, name, key, ascii)) found.push_back({entry, type, n});
       });
     } else {
       // It may be an alias: the folder is read once, whole, for both.
@@ -195,8 +200,7 @@ class Listing {
         }
       }
     }
-    std::sort(found.begin(), found.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::sort(found.begin(), found.end(), ByNativeName);
     return found;
   }
 
@@ -211,9 +215,9 @@ class Listing {
     if (e.type == DT_DIR) return {true, true, false};
     if (e.type == DT_REG) return {true, false, true};
     struct stat st{};
-    if (::stat(NativeChild(folder_, e.name).c_str(), &st) != 0) {
+    if (::stat(NativeChild(folder_, e.native).c_str(), &st) != 0) {
       struct stat link{};
-      return {::lstat(NativeChild(folder_, e.name).c_str(), &link) == 0, false, false};
+      return {::lstat(NativeChild(folder_, e.native).c_str(), &link) == 0, false, false};
     }
     return {true, S_ISDIR(st.st_mode), S_ISREG(st.st_mode)};
   }
@@ -232,6 +236,9 @@ class Listing {
   }
 
  private:
+  // Name order is the order of the names on disk.
+  static bool ByNativeName(const Entry& a, const Entry& b) { return a.native < b.native; }
+
   std::string folder_;
   bool loaded_ = false;
   std::vector<Entry> entries_;
@@ -264,7 +271,7 @@ Walk WalkFolders(std::string native, const std::vector<std::string>& parts) {
       walk.miss = Miss::Ambiguous;
       return walk;
     }
-    const std::string next = NativeChild(walk.native, found.front().name);
+    const std::string next = NativeChild(walk.native, found.front().native);
     if (!listing.KindOf(found.front()).folder) {
       walk.miss = Miss::NotFolder;
       return walk;
@@ -289,15 +296,15 @@ void CheckNewName(const std::string& name, const std::string& path) {
       posix::HasWildcards(name)) {
     Fail("malformed name: " + path);
   }
-  if (name.size() > 255) Fail(path, ENAMETOOLONG);
+  if (posix::LinuxName(name).size() > 255) Fail(path, ENAMETOOLONG);
 }
 
 // The entry that a path names for an operation that acts on it: its folder
 // must exist and its name must name exactly one entry there.
 struct Target {
   std::string folder;                 // native
-  std::string given;                  // the last name as written
-  std::optional<std::string> stored;  // the entry's name, when there is one
+  std::string given;                  // the last name as written, in drive form
+  std::optional<std::string> stored;  // the entry's name on disk, when there is one
 };
 
 // Splits drive-form text into the folder part and the last name:
@@ -481,13 +488,16 @@ struct PosixPlatform::State {
     Listing listing(target.folder);
     const auto found = listing.Named(last);
     if (found.size() > 1) Fail(text + ": a name matches entries that differ only in letter case");
-    if (found.size() == 1) target.stored = found.front().name;
+    if (found.size() == 1) target.stored = found.front().native;
     return target;
   }
 
   // The drive-form text of a native path: the most specific drive or
   // mounted share that holds it; a drive wins over a share at one folder.
-  std::optional<std::string> DriveForm(const std::string& native) const {
+  // With `on_drive`, a drive that holds it wins over any share: a file or
+  // folder reached through a drive (a command line, a lettered path) keeps
+  // its letter, also inside a share's FUSE folder.
+  std::optional<std::string> DriveForm(const std::string& native, bool on_drive = false) const {
     const std::string path = posix::NormalNative(native);
     const auto mounts = posix::ReadMounts();
     const Drive* best = nullptr;
@@ -499,7 +509,7 @@ struct PosixPlatform::State {
     const auto shares = posix::NetworkShares(mounts, GvfsFolder());
     for (const posix::ShareMount& s : shares) {
       if (!posix::IsUnder(path, s.dir)) continue;
-      if (best != nullptr && s.dir.size() <= best->root.size()) continue;
+      if (best != nullptr && (on_drive || s.dir.size() <= best->root.size())) continue;
       if (share == nullptr || s.dir.size() > share->dir.size()) share = &s;
     }
     std::string root_text;
@@ -513,10 +523,17 @@ struct PosixPlatform::State {
     } else {
       return std::nullopt;
     }
-    std::string below = path.substr(root_native == "/" ? 1 : root_native.size());
-    if (!below.empty() && below.front() == '/') below.erase(0, 1);
-    if (below.find('\\') != std::string::npos) return std::nullopt;
-    std::replace(below.begin(), below.end(), '/', '\\');
+    std::string rest = path.substr(root_native == "/" ? 1 : root_native.size());
+    if (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+    std::string below;
+    for (std::size_t i = 0; i < rest.size();) {
+      const std::size_t end = std::min(rest.find('/', i), rest.size());
+      const auto name = posix::DriveName(std::string_view(rest).substr(i, end - i));
+      if (!name) return std::nullopt;
+      if (!below.empty()) below += '\\';
+      below += *name;
+      i = end + 1;
+    }
     if (share != nullptr) return below.empty() ? root_text : root_text + "\\" + below;
     return root_text + "\\" + below;
   }
@@ -540,7 +557,7 @@ PosixPlatform::PosixPlatform(std::vector<std::string> args, DesktopUi* ui)
   // The current drive and its folder are where the process was started.
   char buffer[PATH_MAX];
   std::optional<std::string> here;
-  if (::getcwd(buffer, sizeof buffer) != nullptr) here = state_->DriveForm(buffer);
+  if (::getcwd(buffer, sizeof buffer) != nullptr) here = state_->DriveForm(buffer, true);
   if (here && here->size() >= 2 && here->at(1) == ':') {
     state_->current = here->at(0);
     state_->cwd[state_->current] = State::Normal({}, State::Split(here->substr(2)));
@@ -575,11 +592,11 @@ std::string PosixPlatform::ToNativePath(const std::string& drive_form) {
     // The last part may be a file: give it its stored name too.
     Listing listing(native);
     const auto found = listing.Named(below[i]);
-    if (found.size() == 1) native = NativeChild(native, found.front().name);
+    if (found.size() == 1) native = NativeChild(native, found.front().native);
     ++i;
     if (i < below.size()) Fail(drive_form, ENOTDIR);
   }
-  for (; i < below.size(); ++i) native = NativeChild(native, below[i]);
+  for (; i < below.size(); ++i) native = NativeChild(native, posix::LinuxName(below[i]));
   return native;
 }
 
@@ -627,7 +644,7 @@ std::string PosixPlatform::CommandLine() {
         std::free(real);
       }
       const std::string name = absolute.substr(slash + 1);
-      const auto form = state_->DriveForm(name.empty() ? folder : NativeChild(folder, name));
+      const auto form = state_->DriveForm(name.empty() ? folder : NativeChild(folder, name), true);
       if (form) text = *form;
     }
     if (text.find(' ') != std::string::npos) text = "\"" + text + "\"";
@@ -708,7 +725,7 @@ void PosixPlatform::CopyFile(const std::string& source, const std::string& desti
   if (!from.stored) Fail(source, ENOENT);
   const Target to = state_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
-  const Place dest{to.folder, to.stored ? *to.stored : to.given};
+  const Place dest{to.folder, to.stored ? *to.stored : posix::LinuxName(to.given)};
   DesktopUi* ui = ui_;
   posix::CopyRegularFile({from.folder, *from.stored}, dest, true,
                          [ui](std::uint64_t done, std::uint64_t total) {
@@ -736,12 +753,13 @@ void PosixPlatform::RenameFile(const std::string& source, const std::string& des
     if (!same_folder || *to.stored != *from.stored) Fail(destination, EEXIST);
     // The destination names the source itself: by its own name or alias
     // nothing changes; in another letter case the name is re-cased.
-    if (to.given == *from.stored || FoldKey(to.given) != FoldKey(*from.stored)) return;
+    const std::string given = posix::LinuxName(to.given);
+    if (given == *from.stored || FoldKey(given) != FoldKey(*from.stored)) return;
     case_only = true;
   }
   CheckNewName(to.given, destination);
   DesktopUi* ui = ui_;
-  posix::RenameEntry({from.folder, *from.stored}, {to.folder, to.given}, case_only,
+  posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)}, case_only,
                      [ui](std::uint64_t done, std::uint64_t total) {
                        if (ui != nullptr) ui->CopyProgress(done, total);
                      });
@@ -802,7 +820,9 @@ std::string PosixPlatform::OpenFolder(const std::string& folder) {
   DIR* dir = opendir(native.c_str());
   if (dir == nullptr) Fail("list " + native, errno);
   closedir(dir);
-  const auto form = state_->DriveForm(native);
+  // A folder reached through a share reads back as the share; one reached
+  // through a drive keeps its letter.
+  const auto form = state_->DriveForm(native, !path.network);
   if (!form) Fail("no drive holds " + native);
   return *form;
 }
@@ -850,7 +870,7 @@ bool PosixPlatform::SameFile(const std::string& a, const std::string& b) {
       const auto found = listing.Named(last);
       if (found.empty()) return std::nullopt;
       if (found.size() > 1) Fail(text + ": a name matches entries that differ only in letter case");
-      native = NativeChild(native, found.front().name);
+      native = NativeChild(native, found.front().native);
     } else if (!last.empty()) {
       return std::nullopt;
     }
