@@ -163,8 +163,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  ::unsetenv("TARNIVO_DRIVES");  // the default map: C: is "/"
-  tarnivo::PosixPlatform platform({}, nullptr);
+  tarnivo::PosixPlatform platform({}, nullptr);  // the default map: C: is "/"
   auto form = [&](const std::string& native) { return platform.ToDriveForm(native); };
   const std::string src = disk + "/src.bin";
   struct stat st{};

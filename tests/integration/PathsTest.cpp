@@ -283,9 +283,8 @@ TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
 
 TEST(PlatformStart, MalformedDriveMapIsReportedAndTheDefaultMapUsed) {
   TempTree tree;
-  ::setenv("TARNIVO_DRIVES", "C=relative;D", 1);
   ::testing::internal::CaptureStderr();
-  PosixPlatform platform({}, nullptr);
+  PosixPlatform platform({}, nullptr, posix::PinnedDrives("C=relative;D"));
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("TARNIVO_DRIVES"), std::string::npos) << err;
   const auto drives = platform.DriveList();

@@ -76,10 +76,6 @@ TempTree::TempTree() {
   std::free(real);
   char cwd[4096];
   if (::getcwd(cwd, sizeof cwd) != nullptr) old_cwd_ = cwd;
-  if (const char* d = std::getenv("TARNIVO_DRIVES")) {
-    had_drives_ = true;
-    old_drives_ = d;
-  }
 }
 
 namespace {
@@ -93,11 +89,6 @@ int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
 TempTree::~TempTree() {
   if (!old_cwd_.empty() && ::chdir(old_cwd_.c_str()) != 0) {
     // The tests go on from wherever they are.
-  }
-  if (had_drives_) {
-    ::setenv("TARNIVO_DRIVES", old_drives_.c_str(), 1);
-  } else {
-    ::unsetenv("TARNIVO_DRIVES");
   }
   ::nftw(root_.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 }
@@ -117,9 +108,10 @@ std::unique_ptr<PosixPlatform> TempTree::Platform(const std::string& drives,
     if (first.empty()) first = folder;
     map_text += (map_text.empty() ? "" : ";") + item.substr(0, 2) + folder;
   }
-  ::setenv("TARNIVO_DRIVES", map_text.c_str(), 1);
   if (::chdir(first.c_str()) != 0) ADD_FAILURE() << "chdir " << first;
-  return std::make_unique<PosixPlatform>(std::move(args), ui);
+  auto pinned = posix::PinnedDrives(map_text.c_str());
+  if (!pinned) ADD_FAILURE() << "drive map " << map_text;
+  return std::make_unique<PosixPlatform>(std::move(args), ui, std::move(pinned));
 }
 
 TmpfsMount::TmpfsMount(const std::string& dir, std::uint64_t bytes) : dir_(dir) {

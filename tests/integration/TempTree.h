@@ -1,5 +1,5 @@
 // Real folders for the integration tests: a temporary tree whose
-// subfolders are pinned as drives through TARNIVO_DRIVES, helpers to fill it,
+// subfolders are pinned as drives, helpers to fill it,
 // and a tmpfs mount where the test may mount one.
 #pragma once
 
@@ -40,7 +40,7 @@ std::vector<std::string> Names(const std::string& folder);  // sorted
 unsigned ModeOf(const std::string& path);
 
 // A temporary folder removed with everything in it; the working directory
-// and TARNIVO_DRIVES are restored afterwards.
+// is restored afterwards.
 class TempTree {
  public:
   TempTree();
@@ -61,8 +61,6 @@ class TempTree {
  private:
   std::string root_;
   std::string old_cwd_;
-  std::string old_drives_;
-  bool had_drives_ = false;
 };
 
 // A tmpfs of `bytes` mounted on a new folder of the tree; skipped() when the

@@ -125,6 +125,16 @@ bool ParseDriveMap(const std::string& map_text, std::vector<Drive>& drives, std:
   return true;
 }
 
+std::optional<std::vector<Drive>> PinnedDrives(const char* map_text) {
+  if (map_text == nullptr || *map_text == '\0') return std::nullopt;
+  std::vector<Drive> drives;
+  std::string error;
+  if (ParseDriveMap(map_text, drives, error)) return drives;
+  std::fprintf(stderr, "tarnivo: TARNIVO_DRIVES=\"%s\": %s; using the default drives\n", map_text,
+               error.c_str());
+  return std::nullopt;
+}
+
 bool IsDesktopMount(const std::string& dir) {
   for (const char* base : {"/media/", "/run/media/", "/mnt/"}) {
     const std::string prefix(base);

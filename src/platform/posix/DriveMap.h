@@ -1,6 +1,7 @@
 // Which Linux folders the drive letters and network shares stand for.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ std::vector<MountEntry> ReadMounts(const std::string& table = "/proc/self/mounts
 // says why in `error` when the text is malformed (no '=', not a letter, a
 // letter twice, a folder that is not absolute, nothing at all).
 bool ParseDriveMap(const std::string& map_text, std::vector<Drive>& drives, std::string& error);
+
+// The pinned map of `map_text` (the value of TARNIVO_DRIVES, or null when it
+// is not set): none when it is unset or empty, and none when it is malformed,
+// which is then reported on standard error.
+//   "C=/;D=/media/usb" => {C: "/", D: "/media/usb"}   nullptr => none
+std::optional<std::vector<Drive>> PinnedDrives(const char* map_text);
 
 // True for a mount point that a desktop user sees as a volume: a folder
 // below /media, /run/media or /mnt.

@@ -2,9 +2,9 @@
 // the Linux file system, with Windows' file semantics wherever Linux differs.
 //
 // Drives. C: is "/"; further letters, from D: in mount-point order, are the
-// volumes a desktop user sees (mounts under /media, /run/media and /mnt). The
-// environment variable TARNIVO_DRIVES pins the map instead:
-// "C=/;D=/media/usb;E=/srv/share". A path is presented with the letter of the
+// volumes a desktop user sees (mounts under /media, /run/media and /mnt). A
+// pinned map (main reads it from TARNIVO_DRIVES, "C=/;D=/media/usb;E=/srv/share")
+// takes their place. A path is presented with the letter of the
 // most specific drive that holds it. Letters never change while the program
 // runs; a volume mounted later gets a free letter, a removed one is not ready.
 //
@@ -29,11 +29,18 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/PlatformServices.h"
 #include "platform/posix/DesktopUi.h"
+#include "platform/posix/DriveMap.h"
+#include "platform/posix/FileOps.h"
+
+namespace tarnivo::posix {
+struct Resolver;
+}
 
 namespace tarnivo {
 
@@ -41,12 +48,16 @@ class PosixPlatform final : public PlatformServices {
  public:
   // `args`: the program's arguments without its own name (argv[1] onward).
   // `ui`: message boxes, help, text measurement and copy progress; may be
-  // null (ShowMessage, ShowHelp and MeasureTextWidth then throw). Reads
-  // TARNIVO_DRIVES and the mount table; the current drive and its working
-  // directory come from the process's working directory.
-  PosixPlatform(std::vector<std::string> args, DesktopUi* ui);
+  // null (ShowMessage, ShowHelp and MeasureTextWidth then throw). `pinned`:
+  // the drives to use, in letter order (see posix::PinnedDrives); without it
+  // the drives come from the mount table, and volumes mounted later get free
+  // letters. The current drive and its working directory come from the
+  // process's working directory.
+  PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
+                std::optional<std::vector<posix::Drive>> pinned = std::nullopt);
   // The same from main's arguments: argv[0] is the program's own name.
-  PosixPlatform(int argc, char** argv, DesktopUi* ui);
+  PosixPlatform(int argc, char** argv, DesktopUi* ui,
+                std::optional<std::vector<posix::Drive>> pinned = std::nullopt);
   ~PosixPlatform() override;
 
   PosixPlatform(const PosixPlatform&) = delete;
@@ -94,8 +105,11 @@ class PosixPlatform final : public PlatformServices {
   bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  // Tells the desktop the progress of a copy.
+  posix::Progress Progress() const;
+
+  std::vector<std::string> args_;
+  std::unique_ptr<posix::Resolver> resolver_;
   DesktopUi* ui_ = nullptr;
 };
 
