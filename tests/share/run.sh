@@ -3,12 +3,15 @@
 # Samba server on 127.0.0.1, mounted through GVfs and its FUSE folder as the
 # desktop's file manager mounts it, the program under a private Xvfb.
 #
-#   run.sh CASE TARNIVO XHELPER
+#   run.sh "CASE..." TARNIVO XHELPER
+#
+# The cases run one after the other against one server (starting it takes
+# several seconds), each on emptied drives and shares.
 #
 # Needs root (or a user allowed to mount FUSE), smbd, gvfs and /dev/fuse: a
 # machine that lacks them fails the test, it does not skip it.
 set -euo pipefail
-CASE=$1
+CASES=$1
 TARNIVO=$(realpath "$2")
 XHELPER=$(realpath "$3")
 E2E_TIMEOUT=${E2E_TIMEOUT:-30}
@@ -155,8 +158,18 @@ case_spaced_share() {
   expect_no_file "$SPACED_ROOT/plan.txt"
 }
 
+# Empties the drives (but for the runtime folder that holds the mounts) and
+# the shares.
+empty_all() {
+  find "$E2E_DIR/c" "$E2E_DIR/d" -mindepth 1 -maxdepth 1 ! -path "$E2E_DIR/c/run" -exec rm -rf {} +
+  find "$SHARE_ROOT" "$SPACED_ROOT" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
+}
+
 e2e_setup
 trap stop_all EXIT
 share_start "$E2E_DIR/server" "$E2E_DIR/c/run"
-"case_$CASE"
-echo "PASS: $CASE"
+for CASE in $CASES; do
+  empty_all
+  "case_$CASE"
+  echo "PASS: $CASE"
+done
