@@ -1,10 +1,13 @@
-// The FLTK view's logic that needs no display: where each control goes,
-// where Tab goes, what the directory list shows, and how a message reads.
+// The FLTK view's logic that needs no display: where each control goes at
+// each scale, where Tab goes, what the directory list shows, how a message
+// reads, and what the desktop's resources say about its scale.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <set>
 
+#include "dialog/fltk/Scale.h"
 #include "dialog/fltk/ViewModel.h"
 
 namespace tarnivo::view {
@@ -27,16 +30,77 @@ TEST(ViewLayout, ControlsLandOnWholePixelsInsideTheirParents) {
     EXPECT_EQ(r, c.expected) << Control(c.id).name;
   }
 
-  const Rect client = ClientRect();
-  EXPECT_EQ(client, (Rect{0, 0, 246, 286}));
-  const Rect frame = ControlRect(Control(ControlId::fraDrive));
-  for (const ControlSpec& row : kControls) {
-    const Rect r = ControlRect(row);
-    const Rect parent = row.in_frame ? frame : client;
-    EXPECT_GE(r.x, parent.x) << row.name;
-    EXPECT_GE(r.y, parent.y) << row.name;
-    EXPECT_LE(r.x + r.w, parent.x + parent.w) << row.name;
-    EXPECT_LE(r.y + r.h, parent.y + parent.h) << row.name;
+  EXPECT_EQ(ControlRect(Control(ControlId::cmdOK), 192), (Rect{16, 512, 146, 50}));
+
+  // At every scale, whole or fractional: the window is the table's size,
+  // each control stays within a pixel of its exact place and size and
+  // inside its parent, and controls apart in twips stay apart (the same
+  // gap to the right or below, whatever the rounding).
+  const struct {
+    int dpi;
+    Rect client;
+  } scales[] = {{96, {0, 0, 246, 286}},  {120, {0, 0, 308, 358}}, {144, {0, 0, 369, 429}},
+                {168, {0, 0, 431, 501}}, {192, {0, 0, 492, 572}}, {288, {0, 0, 738, 858}}};
+  for (const auto& [dpi, client] : scales) {
+    SCOPED_TRACE(dpi);
+    EXPECT_EQ(ClientRect(dpi), client);
+    const double exact = dpi / 1440.0;
+    const Rect frame = ControlRect(Control(ControlId::fraDrive), dpi);
+    for (const ControlSpec& row : kControls) {
+      const Rect r = ControlRect(row, dpi);
+      const Rect parent = row.in_frame ? frame : client;
+      const int left = row.left + (row.in_frame ? Control(ControlId::fraDrive).left : 0);
+      EXPECT_LE(std::abs(r.x - left * exact), 0.5) << row.name;
+      EXPECT_LT(std::abs(r.w - row.width * exact), 1.0) << row.name;
+      EXPECT_LT(std::abs(r.h - row.height * exact), 1.0) << row.name;
+      EXPECT_TRUE(r.x >= parent.x && r.y >= parent.y && r.x + r.w <= parent.x + parent.w &&
+                  r.y + r.h <= parent.y + parent.h)
+          << row.name;
+      for (const ControlSpec& other : kControls) {
+        const Rect o = ControlRect(other, dpi);
+        if (other.in_frame != row.in_frame) continue;
+        if (other.left >= row.left + row.width) {
+          EXPECT_GE(o.x, r.x + r.w) << row.name << " " << other.name;
+        }
+        if (other.top >= row.top + row.height) {
+          EXPECT_GE(o.y, r.y + r.h) << row.name << " " << other.name;
+        }
+      }
+    }
+  }
+}
+
+TEST(ViewScale, XftDpiOfTheResourceDatabaseAndPixelsAtIt) {
+  const struct {
+    const char* resources;
+    int dpi;
+  } resources[] = {
+      {"", 0},
+      {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144},  // as xrdb leaves it
+      {"Xft.dpi: 192", 192},
+      {"  Xft.dpi :\t120.6 \n", 121},
+      {"Xft.dpi:\t96\nXft.dpi:\t192\n", 192},  // the last line counts
+      {"Xft.dpi:\t192\nXft.dpi:\tlarge\n", 0},
+      {"Xft.dpi:\t48\n", 48},
+      {"Xft.dpi:\t960\n", 960},
+      {"Xft.dpi:\t47\n", 0},  // out of range: unreadable or larger than any screen
+      {"Xft.dpi:\t961\n", 0},
+      {"Xft.dpi:\t0\n", 0},
+      {"Xft.dpi:\t-192\n", 0},
+      {"Xft.dpi:\t1e3\n", 0},
+      {"Xft.dpi:\t\n", 0},
+      {"Xft.dpi:\tnan\n", 0},
+      {"Xft.dpi:\t99999999999999999999999\n", 0},
+      {"Emacs.Xft.dpi:\t192\n*dpi:\t192\nXft.dpix:\t192\n! Xft.dpi: 192\n", 0},
+  };
+  for (const auto& [text, dpi] : resources) EXPECT_EQ(XftDpi(text), dpi) << text;
+
+  const struct {
+    int pixels, dpi, scaled;
+  } pixels[] = {{11, 96, 11}, {11, 144, 17}, {11, 192, 22}, {16, 120, 20},
+                {1, 48, 1},   {-3, 144, -5}, {-3, 96, -3},  {0, 192, 0}};
+  for (const auto& [at96, dpi, scaled] : pixels) {
+    EXPECT_EQ(ScalePixels(at96, dpi), scaled) << at96 << " at " << dpi;
   }
 }
 

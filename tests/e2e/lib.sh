@@ -43,7 +43,7 @@ e2e_setup() {
   trap cleanup EXIT
   local fd_file="$E2E_DIR/display"
   # -noreset: the server must not restart each time its last client leaves.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" >"$E2E_DIR/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset 3>"$fd_file" >"$E2E_DIR/xvfb.log" 2>&1 &
   XVFB_PID=$!
   wait_until "the X server" test -s "$fd_file"
   export DISPLAY=":$(tr -d '\n' <"$fd_file")"
@@ -67,15 +67,16 @@ start_tarnivo() {
   TARNIVO_PID=$!
 }
 
-# The visible windows titled "Tarnivo": the dialog is 246x286 pixels, any
-# other one is a message box.
+# The visible windows titled "Tarnivo": the dialog is DIALOG_SIZE pixels
+# (246x286 at 96 dpi), any other one is a message box.
+DIALOG_SIZE=246x286
 tarnivo_windows() { xdotool search --onlyvisible --name '^Tarnivo$' 2>/dev/null; }
 window_size() { xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ {print $2}'; }
 
 find_dialog() {
   local w
   for w in $(tarnivo_windows); do
-    [ "$(window_size "$w")" = "246x286" ] && DIALOG=$w && return 0
+    [ "$(window_size "$w")" = "$DIALOG_SIZE" ] && DIALOG=$w && return 0
   done
   return 1
 }
@@ -83,7 +84,7 @@ find_dialog() {
 find_message() {
   local w
   for w in $(tarnivo_windows); do
-    [ "$(window_size "$w")" != "246x286" ] && MESSAGE=$w && return 0
+    [ "$(window_size "$w")" != "$DIALOG_SIZE" ] && MESSAGE=$w && return 0
   done
   return 1
 }
@@ -96,7 +97,7 @@ dialog_or_end() { find_dialog || { ended && fail "the program ended without its 
 message_or_end() { find_message || { ended && fail "the program ended without a message box"; }; }
 
 wait_dialog() {
-  wait_until "the dialog" dialog_or_end
+  wait_until "the dialog ($DIALOG_SIZE)" dialog_or_end
   xdotool windowfocus --sync "$DIALOG"
 }
 

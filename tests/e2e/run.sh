@@ -193,6 +193,58 @@ case_no_argument() {
   wait_exit 0
 }
 
+# The desktop's scale, Xft.dpi as xrdb sets it, sizes the dialog, its text,
+# its message boxes and the help window; without it the dialog is at 96 dpi.
+case_hidpi() {
+  command -v xrdb >/dev/null || fail "xrdb is missing: run tools/install-deps.sh"
+  echo "new" >"$E2E_DIR/c/letter.txt"
+  echo "old" >"$E2E_DIR/d/letter.txt"
+  twips() { echo $((($1 * dpi + 720) / 1440)); }
+  px() { echo $((($1 * dpi + 48) / 96)); }
+  # The height of the dark pixels of the source's label (the text drawn).
+  label_text_height() {
+    import -window "$DIALOG" "$E2E_DIR/shot.png"
+    convert "$E2E_DIR/shot.png" -crop "$(twips 3135)x$(twips 255)+$(twips 120)+$(twips 420)" +repage \
+      -colorspace Gray -threshold 50% -format '%@' info: | sed 's/^[0-9]*x\([0-9]*\)+.*/\1/'
+  }
+  # within ACTUAL EXPECTED TOLERANCE
+  within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+  local dpi text text96 message message96 w h w96 h96
+  for dpi in 96 144 192; do
+    if [ "$dpi" = 96 ]; then xrdb -remove; else echo "Xft.dpi: $dpi" | xrdb -nocpp -load -; fi
+    DIALOG_SIZE="$(twips 3690)x$(twips 4290)"
+    start_tarnivo "$E2E_DIR/c/letter.txt"
+    wait_dialog
+    text=$(label_text_height)
+    keys d Return
+    wait_message
+    message=$(window_size "$MESSAGE")
+    keys n
+    wait_no_message
+    xdotool windowfocus --sync "$DIALOG"
+    keys alt+h
+    wait_until "the help window" help_shown
+    [ "$(window_size "$(xdotool search --onlyvisible --name '^Tarnivo Help$')")" = "$(px 480)x$(px 460)" ] ||
+      fail "help window at $dpi dpi is not $(px 480)x$(px 460)"
+    "$XHELPER" close "$DIALOG"
+    wait_exit 0
+    note "$dpi dpi: dialog $DIALOG_SIZE, text $text px high, message box $message"
+
+    [ "$dpi" = 96 ] && text96=$text && message96=$message && continue
+    # As high as at 96 dpi scaled, give or take the rounding of the font size.
+    within "$((text * 96))" "$((text96 * dpi))" "$((2 * dpi))" ||
+      fail "text $text px high at $dpi dpi, $text96 at 96"
+    IFS=x read -r w h <<<"$message"
+    IFS=x read -r w96 h96 <<<"$message96"
+    within "$((w * 96))" "$((w96 * dpi))" "$((w96 * dpi / 10))" ||
+      fail "message box $message at $dpi dpi, $message96 at 96"
+    within "$((h * 96))" "$((h96 * dpi))" "$((h96 * dpi / 10))" ||
+      fail "message box $message at $dpi dpi, $message96 at 96"
+  done
+  expect_file "$E2E_DIR/d/letter.txt" "old"
+}
+
+[ "$CASE" = hidpi ] && E2E_SCREEN=1920x1200  # room for the help window at 192 dpi
 e2e_setup
 "case_$CASE"
 echo "PASS: $CASE"

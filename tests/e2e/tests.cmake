@@ -19,7 +19,8 @@ if(TARGET tarnivo)
                      ${DESKTOP_FILE_VALIDATE} ${CMAKE_SOURCE_DIR}/data/tarnivo.desktop)
   endif()
 
-  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument linux_names)
+  foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument hidpi
+               linux_names)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
                      $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)

@@ -8,9 +8,12 @@
 #include <FL/x.H>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "dialog/fltk/FltkUi.h"
+#include "dialog/fltk/Scale.h"
 #include "dialog/fltk/ViewModel.h"
 #include "platform/posix/NameMap.h"
 
@@ -23,11 +26,26 @@ namespace {
 // The copy's progress bar sits in the gap between the name box and the
 // buttons.
 view::Rect ProgressRect() {
-  const view::Rect name = view::ControlRect(Control(ControlId::txtFileName));
-  const view::Rect list = view::ControlRect(Control(ControlId::lstDir));
-  const view::Rect ok = view::ControlRect(Control(ControlId::cmdOK));
+  const view::Rect name = view::ControlRect(Control(ControlId::txtFileName), view::DesktopDpi());
+  const view::Rect list = view::ControlRect(Control(ControlId::lstDir), view::DesktopDpi());
+  const view::Rect ok = view::ControlRect(Control(ControlId::cmdOK), view::DesktopDpi());
   const int top = name.y + name.h + 1;
   return {list.x, top, list.w, std::max(2, ok.y - 1 - top)};
+}
+
+// The program's icon at `size` pixels from its drawn images: the 16-pixel
+// one up to 16, else the 32-pixel one, enlarged pixel for pixel to a whole
+// multiple (it stays sharp), smoothly resized to any other size.
+std::unique_ptr<Fl_RGB_Image> WindowIcon(int size) {
+  static const Fl_Pixmap small_pixmap(tarnivo_16_xpm);
+  static const Fl_Pixmap large_pixmap(tarnivo_32_xpm);
+  const int base = size <= 16 ? 16 : 32;
+  Fl_RGB_Image source(base == 32 ? &large_pixmap : &small_pixmap);
+  const Fl_RGB_Scaling scaling = Fl_Image::RGB_scaling();
+  Fl_Image::RGB_scaling(size % base == 0 ? FL_RGB_SCALING_NEAREST : FL_RGB_SCALING_BILINEAR);
+  std::unique_ptr<Fl_RGB_Image> icon(static_cast<Fl_RGB_Image*>(source.copy(size, size)));
+  Fl_Image::RGB_scaling(scaling);
+  return icon;
 }
 
 // Resets a flag however the scope is left.
@@ -80,7 +98,7 @@ FltkDialog::~FltkDialog() {
 }
 
 void FltkDialog::Build() {
-  const view::Rect client = view::ClientRect();
+  const view::Rect client = view::ClientRect(view::DesktopDpi());
   window_ = std::make_unique<Window>(*this, client.w, client.h);
   window_->copy_label(std::string(kDialogCaption).c_str());
   window_->xclass("tarnivo");
@@ -88,7 +106,7 @@ void FltkDialog::Build() {
 
   view::PlainGroup* frame = nullptr;
   for (const ControlSpec& row : kControls) {
-    const view::Rect r = view::ControlRect(row);
+    const view::Rect r = view::ControlRect(row, view::DesktopDpi());
     const std::string caption(row.caption);
     Fl_Widget* widget = nullptr;
     switch (row.kind) {
@@ -154,12 +172,15 @@ void FltkDialog::Build() {
 }
 
 void FltkDialog::Show() {
-  static const Fl_Pixmap small_pixmap(tarnivo_16_xpm);
-  static const Fl_Pixmap large_pixmap(tarnivo_32_xpm);
-  static const Fl_RGB_Image small_icon(&small_pixmap);
-  static const Fl_RGB_Image large_icon(&large_pixmap);
-  const Fl_RGB_Image* icons[] = {&small_icon, &large_icon};
-  Fl_Window::default_icons(icons, 2);
+  // The drawn sizes and the same at the desktop's scale: the window manager
+  // takes the one that suits its title bar and task list.
+  std::vector<int> sizes = {16, 32, view::Px(16), view::Px(32)};
+  std::sort(sizes.begin(), sizes.end());
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+  std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+  std::vector<const Fl_RGB_Image*> icons;
+  for (int size : sizes) icons.push_back((images.emplace_back(WindowIcon(size))).get());
+  Fl_Window::default_icons(icons.data(), static_cast<int>(icons.size()));
 
   if (dir_list_stale_) RefreshDirList();
   window_->position((Fl::w() - window_->w()) / 2, (Fl::h() - window_->h()) / 2);

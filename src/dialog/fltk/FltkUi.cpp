@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "dialog/ControlTable.h"
+#include "dialog/fltk/Scale.h"
 #include "dialog/fltk/ViewModel.h"
-#include "platform/posix/NameMap.h"
 #include "dialog/fltk/Widgets.h"
+#include "platform/posix/NameMap.h"
 
 #ifndef TARNIVO_DATA_DIR
 #define TARNIVO_DATA_DIR "/usr/share/tarnivo"
@@ -64,39 +65,52 @@ int DispatchEvent(int event, Fl_Window* window) {
 
 enum class IconKind { Plain, Stop, Exclamation, Information };
 
+// The box's icon, 32 by 32 pixels at 96 dpi, its points scaled to the
+// desktop.
 class MessageIcon : public Fl_Widget {
  public:
-  MessageIcon(int x, int y, IconKind kind) : Fl_Widget(x, y, 32, 32), kind_(kind) {}
+  static constexpr int kSize = 32;
+  MessageIcon(int x, int y, IconKind kind) : Fl_Widget(x, y, view::Px(kSize), view::Px(kSize)), kind_(kind) {}
 
  protected:
   void draw() override {
-    const int cx = x() + 16, cy = y() + 16;
+    using view::Px;
+    // Rectangles by their edges on the 32-pixel grid, so that they keep
+    // their proportions at any scale.
+    const auto rect = [this](int left, int top, int width, int height) {
+      fl_rectf(x() + Px(left), y() + Px(top), Px(left + width) - Px(left),
+               Px(top + height) - Px(top));
+    };
+    const auto at_x = [this](int grid) { return x() + Px(grid); };
+    const auto at_y = [this](int grid) { return y() + Px(grid); };
     switch (kind_) {
       case IconKind::Stop:
         fl_color(fl_rgb_color(200, 30, 30));
-        fl_pie(x() + 1, y() + 1, 30, 30, 0, 360);
+        fl_pie(at_x(1), at_y(1), Px(30), Px(30), 0, 360);
         fl_color(FL_WHITE);
-        fl_line_style(FL_SOLID | FL_CAP_ROUND, 4);
-        fl_line(cx - 6, cy - 6, cx + 6, cy + 6);
-        fl_line(cx + 6, cy - 6, cx - 6, cy + 6);
+        fl_line_style(FL_SOLID | FL_CAP_ROUND, Px(4));
+        fl_line(at_x(10), at_y(10), at_x(22), at_y(22));
+        fl_line(at_x(22), at_y(10), at_x(10), at_y(22));
         fl_line_style(0);
         break;
       case IconKind::Exclamation:
         fl_color(fl_rgb_color(250, 210, 40));
-        fl_polygon(cx, y() + 2, x() + 31, y() + 29, x() + 1, y() + 29);
+        fl_polygon(at_x(16), at_y(2), at_x(31), at_y(29), at_x(1), at_y(29));
         fl_color(FL_BLACK);
-        fl_loop(cx, y() + 2, x() + 31, y() + 29, x() + 1, y() + 29);
-        fl_rectf(cx - 2, y() + 10, 4, 11);
-        fl_rectf(cx - 2, y() + 23, 4, 4);
+        fl_line_style(FL_SOLID, view::LineWidth() > 1 ? view::LineWidth() : 0);
+        fl_loop(at_x(16), at_y(2), at_x(31), at_y(29), at_x(1), at_y(29));
+        fl_line_style(0);
+        rect(14, 10, 4, 11);
+        rect(14, 23, 4, 4);
         break;
       case IconKind::Information:
         fl_color(fl_rgb_color(30, 90, 200));
-        fl_pie(x() + 1, y() + 1, 30, 30, 0, 360);
+        fl_pie(at_x(1), at_y(1), Px(30), Px(30), 0, 360);
         fl_color(FL_WHITE);
-        fl_rectf(cx - 2, y() + 7, 4, 4);
-        fl_rectf(cx - 2, y() + 13, 4, 12);
-        fl_rectf(cx - 4, y() + 13, 2, 2);
-        fl_rectf(cx - 4, y() + 23, 8, 2);
+        rect(14, 7, 4, 4);
+        rect(14, 13, 4, 12);
+        rect(12, 13, 2, 2);
+        rect(12, 23, 8, 2);
         break;
       case IconKind::Plain:
         break;
@@ -225,14 +239,25 @@ namespace view {
 // Escape closes.
 class HelpWindow : public Fl_Double_Window {
  public:
-  HelpWindow() : Fl_Double_Window(480, 460, "Tarnivo Help") {
+  HelpWindow() : Fl_Double_Window(Width(), Height(), "Tarnivo Help") {
     view_ = new Fl_Help_View(0, 0, w(), h());
     view_->textfont(FL_HELVETICA);
-    view_->textsize(12);
+    view_->textsize(Px(12));
     view_->box(FL_FLAT_BOX);
     resizable(view_);
     end();
-    size_range(240, 160);
+    size_range(Px(240), Px(160));
+  }
+
+  // 480 by 460 pixels at 96 dpi, but never larger than the screen (Px
+  // opens the display that the screen's size comes from).
+  static int Width() {
+    const int wanted = Px(480);
+    return std::min(wanted, Fl::w());
+  }
+  static int Height() {
+    const int wanted = Px(460);
+    return std::min(wanted, Fl::h());
   }
 
   // Throws PlatformError when the file cannot be read.
@@ -271,16 +296,19 @@ MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle st
   const BoxStyle look = StyleOf(style);
   const std::string lines = view::MessageLines(text);
 
-  constexpr int kMargin = 12, kIcon = 32, kButtonW = 75, kButtonH = 23, kGap = 6;
-  fl_font(view::kDialogFont, view::kDialogFontSize);
+  using view::Px;
+  // Pixels at 96 dpi.
+  const int kMargin = Px(12), kIcon = Px(MessageIcon::kSize), kButtonW = Px(75),
+            kButtonH = Px(23), kGap = Px(6);
+  fl_font(view::kDialogFont, view::DialogFontSize());
   int text_w = 0, text_h = 0;
   fl_measure(lines.c_str(), text_w, text_h, 0);
   const int text_x = kMargin + (look.icon == IconKind::Plain ? 0 : kIcon + kMargin);
   const int body_h = std::max(look.icon == IconKind::Plain ? 0 : kIcon, text_h);
   const int n = static_cast<int>(look.buttons.size());
   const int buttons_w = n * kButtonW + (n - 1) * kGap;
-  const int win_w = std::max({text_x + text_w + kMargin * 2, buttons_w + kMargin * 2, 160});
-  const int buttons_y = kMargin + body_h + 16;
+  const int win_w = std::max({text_x + text_w + kMargin * 2, buttons_w + kMargin * 2, Px(160)});
+  const int buttons_y = kMargin + body_h + Px(16);
   const int win_h = buttons_y + kButtonH + kMargin;
 
   std::vector<std::string> captions;
@@ -292,7 +320,7 @@ MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle st
 
   if (look.icon != IconKind::Plain) new MessageIcon(kMargin, kMargin, look.icon);
   auto* message =
-      new view::TextLabel(text_x, kMargin + std::max(0, (body_h - text_h) / 2), text_w + 4, text_h);
+      new view::TextLabel(text_x, kMargin + std::max(0, (body_h - text_h) / 2), text_w + Px(4), text_h);
   message->labeltype(view::PlainTextLabel());
   message->copy_label(lines.c_str());
 
@@ -343,7 +371,7 @@ void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command
   help_->Load(path);
   // Beside the dialog, on the side with room for it.
   if (Fl_Window* window = owner != 0 ? fl_find(static_cast<Window>(owner)) : nullptr) {
-    constexpr int kGap = 16;
+    const int kGap = view::Px(16);
     const int right = window->x() + window->w() + kGap;
     const int left = window->x() - kGap - help_->w();
     int x = right;
@@ -355,10 +383,9 @@ void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command
 
 int FltkUi::MeasureTextWidth(const std::string& text) {
   fl_open_display();
-  fl_font(view::kDialogFont, view::kDialogFontSize);
+  fl_font(view::kDialogFont, view::DialogFontSize());
   const std::string shown = posix::LinuxName(text);  // as the label shows it
-  const double pixels = fl_width(shown.data(), static_cast<int>(shown.size()));
-  return static_cast<int>(std::lround(pixels * kTwipsPerPixelAt96Dpi));
+  return view::PixelsToTwips(fl_width(shown.data(), static_cast<int>(shown.size())));
 }
 
 void FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {

@@ -39,7 +39,8 @@ class FltkUi final : public DesktopUi {
   // PlatformError when it is in neither.
   void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
 
-  // Width of `text` in the dialog font, in twips (15 per pixel).
+  // Width of `text` in the dialog font, in twips at the desktop's scale (15
+  // per pixel at 96 dpi, 7.5 at 192).
   int MeasureTextWidth(const std::string& text) override;
 
   // Between the chunks of a copy: lets the window repaint (with its input

@@ -43,7 +43,7 @@ std::string WithoutAccessMarks(const std::string& caption) {
 
 }  // namespace
 
-Rect ControlRect(const ControlSpec& row) {
+Rect ControlRect(const ControlSpec& row, int dpi) {
   int left = row.left;
   int top = row.top;
   if (row.in_frame) {
@@ -51,12 +51,12 @@ Rect ControlRect(const ControlSpec& row) {
     left += frame.left;
     top += frame.top;
   }
-  const int x = Pixels(left);
-  const int y = Pixels(top);
-  return {x, y, Pixels(left + row.width) - x, Pixels(top + row.height) - y};
+  const int x = Pixels(left, dpi);
+  const int y = Pixels(top, dpi);
+  return {x, y, Pixels(left + row.width, dpi) - x, Pixels(top + row.height, dpi) - y};
 }
 
-Rect ClientRect() { return {0, 0, Pixels(kClientWidth), Pixels(kClientHeight)}; }
+Rect ClientRect(int dpi) { return {0, 0, Pixels(kClientWidth, dpi), Pixels(kClientHeight, dpi)}; }
 
 std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected) {
   const std::vector<const ControlSpec*> rows = ByTabIndex();

@@ -18,14 +18,15 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
-// A control's place in window pixels (a control in the frame is moved by the
-// frame's origin). Edges are converted, not sizes, so that controls that
-// touch in twips touch in pixels.
+// A control's place in window pixels at `dpi` (a control in the frame is
+// moved by the frame's origin). Edges are converted, not sizes, so that
+// controls that touch in twips touch in pixels at any scale.
 //   ControlRect(cmdOK) => {8, 256, 73, 25}
-Rect ControlRect(const ControlSpec& row);
+//   ControlRect(cmdOK, 144) => {12, 384, 110, 37}
+Rect ControlRect(const ControlSpec& row, int dpi = 96);
 
-// The client area in pixels: {0, 0, 246, 286}.
-Rect ClientRect();
+// The client area in pixels at `dpi`: {0, 0, 246, 286}; at 192 {0, 0, 492, 572}.
+Rect ClientRect(int dpi = 96);
 
 // The controls that Tab visits, in order: by tab index, skipping labels and
 // the frame, and of each option group only the selected button (the first

@@ -8,12 +8,24 @@
 #include <limits>
 #include <utility>
 
+#include "dialog/fltk/Scale.h"
+
 namespace tarnivo::view {
 namespace {
 
+// Sizes in pixels at 96 dpi.
 constexpr int kDirLineHeight = 16;
 constexpr int kDirIndent = 8;
 constexpr int kFolderIconWidth = 17;
+constexpr int kFolderIconHeight = 12;
+
+// Draws the frame of a box `line` pixels thick, inside it.
+void DrawFrame(int x, int y, int w, int h, int line) {
+  fl_rectf(x, y, w, line);
+  fl_rectf(x, y + h - line, w, line);
+  fl_rectf(x, y, line, h);
+  fl_rectf(x + w - line, y, line, h);
+}
 
 void DrawPlain(const Fl_Label* label, int x, int y, int w, int h, Fl_Align align) {
   fl_font(label->font, label->size);
@@ -46,30 +58,39 @@ bool TypedLetter(std::string& letter) {
   return true;
 }
 
-// A folder icon, 16 by 12 pixels from (x, y); an open one shows its front
-// flap folded down.
+// A folder icon, 16 by 12 pixels at 96 dpi from (x, y); an open one shows
+// its front flap folded down. Its points are scaled, not its pixels, and
+// its edges stay thin lines.
 void DrawFolder(int x, int y, bool open) {
   const Fl_Color edge = fl_rgb_color(128, 96, 0);
   const Fl_Color body = fl_rgb_color(232, 192, 64);
   const Fl_Color light = fl_rgb_color(255, 236, 150);
+  const auto at_x = [x](int grid) { return x + Px(grid); };
+  const auto at_y = [y](int grid) { return y + Px(grid); };
+  const int line = LineWidth();
+  const int body_w = at_x(15) - at_x(0), body_h = at_y(12) - at_y(2);
   fl_color(body);
-  fl_rectf(x + 1, y, 6, 3);
-  fl_rectf(x, y + 2, 15, 10);
+  fl_rectf(at_x(1), at_y(0), at_x(7) - at_x(1), at_y(3) - at_y(0));
+  fl_rectf(at_x(0), at_y(2), body_w, body_h);
   fl_color(edge);
-  fl_line(x + 1, y, x + 6, y);
-  fl_rect(x, y + 2, 15, 10);
+  fl_rectf(at_x(1), at_y(0), at_x(7) - at_x(1), line);
+  DrawFrame(at_x(0), at_y(2), body_w, body_h, line);
   if (!open) {
     fl_color(light);
-    fl_xyline(x + 1, y + 3, x + 13);
+    fl_rectf(at_x(0) + line, at_y(2) + line, body_w - 2 * line, line);
     return;
   }
   fl_color(light);
-  fl_polygon(x + 3, y + 6, x + 16, y + 6, x + 13, y + 11, x, y + 11);
+  fl_polygon(at_x(3), at_y(6), at_x(16), at_y(6), at_x(13), at_y(11), at_x(0), at_y(11));
   fl_color(edge);
-  fl_loop(x + 3, y + 6, x + 16, y + 6, x + 13, y + 11, x, y + 11);
+  fl_line_style(FL_SOLID, line > 1 ? line : 0);
+  fl_loop(at_x(3), at_y(6), at_x(16), at_y(6), at_x(13), at_y(11), at_x(0), at_y(11));
+  fl_line_style(0);
 }
 
 }  // namespace
+
+Fl_Fontsize DialogFontSize() { return Px(kDialogFontPixels); }
 
 Fl_Labeltype PlainTextLabel() {
   static const Fl_Labeltype type = [] {
@@ -84,7 +105,7 @@ Fl_Labeltype PlainTextLabel() {
 PushButton::PushButton(FocusListener* listener, int x, int y, int w, int h, const char* label)
     : Focusing<Fl_Button>(listener, x, y, w, h, label) {
   labelfont(kDialogFont);
-  labelsize(kDialogFontSize);
+  labelsize(DialogFontSize());
 }
 
 int PushButton::handle(int event) {
@@ -131,9 +152,10 @@ void PushButton::Press() { do_callback(); }
 void PushButton::draw() {
   int x0 = x(), y0 = y(), w0 = w(), h0 = h();
   if (WearsDefaultBorder()) {
+    const int line = LineWidth();
     fl_color(FL_FOREGROUND_COLOR);
-    fl_rect(x0, y0, w0, h0);
-    ++x0, ++y0, w0 -= 2, h0 -= 2;
+    DrawFrame(x0, y0, w0, h0, line);
+    x0 += line, y0 += line, w0 -= 2 * line, h0 -= 2 * line;
   }
   const Fl_Boxtype box_type = value() ? (down_box() ? down_box() : fl_down(box())) : box();
   draw_box(box_type, x0, y0, w0, h0, color());
@@ -147,7 +169,7 @@ OptionButton::OptionButton(FocusListener* listener, int x, int y, int w, int h, 
     : Focusing<Fl_Round_Button>(listener, x, y, w, h, label) {
   type(FL_RADIO_BUTTON);
   labelfont(kDialogFont);
-  labelsize(kDialogFontSize);
+  labelsize(DialogFontSize());
   selection_color(FL_FOREGROUND_COLOR);
 }
 
@@ -180,7 +202,7 @@ int OptionButton::handle(int event) {
 TextBox::TextBox(FocusListener* listener, int x, int y, int w, int h)
     : Focusing<Fl_Input>(listener, x, y, w, h) {
   textfont(kDialogFont);
-  textsize(kDialogFontSize);
+  textsize(DialogFontSize());
   maximum_size(std::numeric_limits<int>::max());
   when(FL_WHEN_CHANGED);
 }
@@ -210,7 +232,7 @@ int TextBox::handle(int event) {
 TextLabel::TextLabel(int x, int y, int w, int h, const char* label) : Fl_Box(x, y, w, h, label) {
   box(FL_NO_BOX);
   labelfont(kDialogFont);
-  labelsize(kDialogFontSize);
+  labelsize(DialogFontSize());
   align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
 }
 
@@ -246,7 +268,7 @@ int PlainGroup::handle(int event) {
 DriveList::DriveList(FocusListener* listener, int x, int y, int w, int h)
     : Focusing<Fl_Choice>(listener, x, y, w, h) {
   textfont(kDialogFont);
-  textsize(kDialogFontSize);
+  textsize(DialogFontSize());
 }
 
 void DriveList::SetEntries(const std::vector<std::string>& entries) {
@@ -260,7 +282,7 @@ void DriveList::SetEntries(const std::vector<std::string>& entries) {
     item.text = text.c_str();
     item.labeltype_ = PlainTextLabel();
     item.labelfont_ = kDialogFont;
-    item.labelsize_ = kDialogFontSize;
+    item.labelsize_ = DialogFontSize();
     items.push_back(item);
   }
   items.push_back(Fl_Menu_Item{});
@@ -332,6 +354,25 @@ void DriveList::Open() {
   }
 }
 
+// FLTK makes the arrow button as wide as the list is high but at most 20
+// pixels; on a scaled desktop it is drawn again at its scaled width, over
+// the end of the value.
+void DriveList::draw() {
+  Focusing<Fl_Choice>::draw();
+  constexpr int kArrowWidth = 20;
+  const int dx = Fl::box_dx(FL_DOWN_BOX), dy = Fl::box_dy(FL_DOWN_BOX);
+  const int arrow_h = h() - 2 * dy;
+  const int arrow_w = std::min(arrow_h, Px(kArrowWidth));
+  if (arrow_w <= std::min(arrow_h, kArrowWidth)) return;
+  const int arrow_x = x() + w() - arrow_w - dx, arrow_y = y() + dy;
+  draw_box(FL_UP_BOX, arrow_x, arrow_y, arrow_w, arrow_h, color());
+  const int side = std::max(1, (arrow_w - 4) / 3);
+  const int x1 = arrow_x + (arrow_w - 2 * side - 1) / 2;
+  const int y1 = arrow_y + (arrow_h - side - 1) / 2;
+  fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+  fl_polygon(x1, y1, x1 + side, y1 + side, x1 + 2 * side, y1);
+}
+
 void DriveList::Step(int index) {
   if (index < 0 || index >= static_cast<int>(texts_.size()) || index == value()) return;
   value(index);
@@ -345,7 +386,7 @@ void DriveList::Step(int index) {
 DirList::DirList(FocusListener* listener, int x, int y, int w, int h)
     : Focusing<Fl_Hold_Browser>(listener, x, y, w, h) {
   textfont(kDialogFont);
-  textsize(kDialogFontSize);
+  textsize(DialogFontSize());
   has_scrollbar(VERTICAL);
   // The browser's own full-width highlight is drawn invisibly; item_draw
   // highlights the folder's name only.
@@ -387,7 +428,7 @@ int DirList::handle(int event) {
     case FL_KEYBOARD: {
       if (Fl::focus() != this || CommandModifiers()) break;
       const int key = Fl::event_key();
-      const int page = std::max(1, h() / kDirLineHeight - 1);
+      const int page = std::max(1, h() / Px(kDirLineHeight) - 1);
       switch (key) {
         case FL_Enter:
         case FL_KP_Enter:
@@ -437,7 +478,7 @@ int DirList::handle(int event) {
   return Focusing<Fl_Hold_Browser>::handle(event);
 }
 
-int DirList::item_height(void*) const { return kDirLineHeight; }
+int DirList::item_height(void*) const { return Px(kDirLineHeight); }
 
 int DirList::item_width(void*) const { return w(); }
 
@@ -445,12 +486,12 @@ void DirList::item_draw(void* item, int x, int y, int w, int h) const {
   const int n = lineno(item) - 1;
   if (n < 0 || n >= static_cast<int>(lines_.size())) return;
   const DirLine& line = lines_[static_cast<std::size_t>(n)];
-  const int icon_x = x + 2 + line.depth * kDirIndent;
-  DrawFolder(icon_x, y + (h - 12) / 2, line.open);
+  const int icon_x = x + Px(2 + line.depth * kDirIndent);
+  DrawFolder(icon_x, y + (h - Px(kFolderIconHeight)) / 2, line.open);
 
   fl_font(textfont(), textsize());
-  const int text_x = icon_x + kFolderIconWidth + 2;
-  const int text_w = static_cast<int>(std::ceil(fl_width(line.text.c_str()))) + 4;
+  const int text_x = icon_x + Px(kFolderIconWidth + 2);
+  const int text_w = static_cast<int>(std::ceil(fl_width(line.text.c_str()))) + Px(4);
   const bool selected = item_selected(item) != 0;
   Fl_Color ink = active_r() ? textcolor() : fl_inactive(textcolor());
   if (selected) {
@@ -461,7 +502,7 @@ void DirList::item_draw(void* item, int x, int y, int w, int h) const {
   }
   fl_color(ink);
   fl_push_clip(x, y, w, h);
-  fl_draw(line.text.c_str(), text_x + 2, y + h - fl_descent() - (h - fl_height()) / 2);
+  fl_draw(line.text.c_str(), text_x + Px(2), y + h - fl_descent() - (h - fl_height()) / 2);
   fl_pop_clip();  // the browser draws the focus box round the line
 }
 

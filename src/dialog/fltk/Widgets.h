@@ -26,9 +26,12 @@
 
 namespace tarnivo::view {
 
-// The dialog font: a classic 8-point dialog face, about 11 pixels.
+// The dialog font: a classic 8-point dialog face, about 11 pixels at 96 dpi.
 inline constexpr Fl_Font kDialogFont = FL_HELVETICA;
-inline constexpr Fl_Fontsize kDialogFontSize = 11;
+inline constexpr Fl_Fontsize kDialogFontPixels = 11;
+
+// The dialog font's size on this desktop: 11, 17 at 144 dpi, 22 at 192.
+Fl_Fontsize DialogFontSize();
 
 // A label type that draws its text as it is: no '&' underlining and no '@'
 // symbols, for texts that come from file and volume names.
@@ -142,6 +145,9 @@ class DriveList : public Focusing<Fl_Choice> {
   const std::vector<std::string>& Entries() const { return texts_; }
   void SetBeforeOpen(std::function<void()> before_open) { before_open_ = std::move(before_open); }
   int handle(int event) override;
+
+ protected:
+  void draw() override;
 
  private:
   void Open();
