@@ -40,6 +40,11 @@ enum class MessageBoxResult : int { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No =
 inline constexpr int kLookupFiles = 0;  // files that are neither hidden, system nor folders
 inline constexpr int kLookupAll = 63;   // every entry, folders included
 
+// How a copy (or a move that has to copy) ended: it ran to its end, or the
+// user stopped it while it ran. A stop is not a failure: the caller leaves
+// everything as it was and says nothing.
+enum class CopyOutcome { Done, Stopped };
+
 // Help commands of ShowHelp.
 inline constexpr int kHelpContents = 3;
 
@@ -82,15 +87,21 @@ class PlatformServices {
   virtual std::string DirectoryLookup(const std::string& name, int attributes) = 0;
 
   // Copies a file, replacing an ordinary file at the destination. Throws when
-  // the source cannot be read or the destination cannot be written.
-  virtual void CopyFile(const std::string& source, const std::string& destination) = 0;
+  // the source cannot be read or the destination cannot be written. Returns
+  // Stopped when the user stopped the copy while its progress showed: the
+  // source and the destination are then as they were before the call, and no
+  // partial file is left. A copy that had already reached the destination
+  // when the stop came returns Done.
+  virtual CopyOutcome CopyFile(const std::string& source, const std::string& destination) = 0;
 
   // Removes a file. Throws when it is missing, read-only or in use.
   virtual void DeleteFile(const std::string& path) = 0;
 
   // Moves a file within one drive in one step. Throws when the destination
-  // exists or the file cannot be moved.
-  virtual void RenameFile(const std::string& source, const std::string& destination) = 0;
+  // exists or the file cannot be moved. Where the drive spans two file
+  // systems and the platform has to copy, the user may stop the move like a
+  // copy: Stopped, and the file is still at `source` only.
+  virtual CopyOutcome RenameFile(const std::string& source, const std::string& destination) = 0;
 
   // A modal box titled like the dialog. A carriage return (13) breaks a line.
   virtual MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) = 0;

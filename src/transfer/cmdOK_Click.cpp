@@ -38,12 +38,14 @@ void frmMain::cmdOK_Click() {
       platform_.DeleteFile(destination);
     }
 
+    // A copy the user stopped leaves the files and the dialog as they were,
+    // without a message; a move to another drive keeps its source.
     if (state_.CopySelected()) {
-      platform_.CopyFile(state_.SourceFile, destination);
+      if (platform_.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
     } else if (EqualsIgnoreCase(Left(state_.SourceFile, 1), Left(destination, 1))) {
-      platform_.RenameFile(state_.SourceFile, destination);
+      if (platform_.RenameFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
     } else {
-      platform_.CopyFile(state_.SourceFile, destination);
+      if (platform_.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
       platform_.DeleteFile(state_.SourceFile);
     }
   } catch (const PlatformError&) {

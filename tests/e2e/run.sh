@@ -2,11 +2,12 @@
 # End-to-end tests of the real program under a private Xvfb, driven with
 # xdotool, its drives mapped with TARNIVO_DRIVES to temporary folders.
 #
-#   run.sh CASE TARNIVO XHELPER
+#   run.sh CASE TARNIVO XHELPER [SLOWCOPY]
 set -euo pipefail
 CASE=$1
 TARNIVO=$(realpath "$2")
 XHELPER=$(realpath "$3")
+SLOWCOPY=${4:+$(realpath "$4")}
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -191,6 +192,57 @@ case_no_argument() {
   find_dialog && fail "the dialog was shown"
   keys Return
   wait_exit 0
+}
+
+# The strip between the name box and the buttons, where a long copy's
+# progress bar shows, as raw pixels.
+progress_strip() {
+  local x y w h ok_y
+  read -r x y w h <<<"$(control_rect txtFileName)"
+  read -r _ ok_y _ _ <<<"$(control_rect cmdOK)"
+  import -silent -window "$DIALOG" -crop "${w}x$((ok_y - y - h))+${x}+$((y + h))" +repage rgb:- |
+    md5sum
+}
+strip_changed() { [ "$(progress_strip)" != "$STRIP" ]; }
+strip_back() { [ "$(progress_strip)" = "$STRIP" ]; }
+
+# Names, sizes, blocks, times and modes of everything on the drives.
+drives_listing() { (cd "$E2E_DIR" && find c d -printf '%p %s %b %T@ %m\n' | sort); }
+
+# A 1 GiB copy, slowed down like one onto a slow stick, stopped while its
+# progress shows: Escape during a copy, a click on Cancel during a move to
+# another drive. Each time nothing has changed, no message shows and the
+# dialog is back; OK again would start afresh, Cancel ends.
+case_stop_copy() {
+  [ -n "$SLOWCOPY" ] || fail "no slow-copy library given"
+  mkdir -p "$E2E_DIR/d/Backup"
+  truncate -s 1G "$E2E_DIR/c/disk image.iso"
+  echo "kept" >"$E2E_DIR/d/Backup/notes.txt"
+  local before
+  before=$(drives_listing)
+  # The sanitizer runtime must otherwise be the first library loaded.
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+    LD_PRELOAD="$SLOWCOPY" start_tarnivo "$E2E_DIR/c/disk image.iso"
+  wait_dialog
+  keys d Tab Down Down Return  # d:\, Backup: open Backup
+  STRIP=$(progress_strip)
+
+  local stop
+  for stop in Escape cmdCancel; do
+    [ "$stop" = cmdCancel ] && keys alt+m
+    xdotool windowfocus --sync "$DIALOG"
+    keys alt+a Return          # OK from the name box
+    wait_until "the progress to show" strip_changed
+    if [ "$stop" = Escape ]; then keys Escape; else click cmdCancel; fi
+    wait_until "the progress to go" strip_back
+    [ -n "${E2E_SHOTS:-}" ] && import -silent -window root "$E2E_SHOTS/stopped-$stop.png"
+    still_running
+    no_message || fail "a message box after the stop"
+    [ "$(drives_listing)" = "$before" ] || fail "the stop by $stop changed files"
+  done
+  keys Escape                  # now Cancel: the program ends
+  wait_exit 0
+  [ "$(drives_listing)" = "$before" ] || fail "files changed"
 }
 
 # The desktop's scale, Xft.dpi as xrdb sets it, sizes the dialog, its text,

@@ -19,11 +19,19 @@ if(TARGET tarnivo)
                      ${DESKTOP_FILE_VALIDATE} ${CMAKE_SOURCE_DIR}/data/tarnivo.desktop)
   endif()
 
+  # Makes the program's copies slow enough to stop while they run.
+  add_library(tarnivo_slowcopy MODULE e2e/slowcopy.cpp)
+  target_link_libraries(tarnivo_slowcopy PRIVATE ${CMAKE_DL_LIBS})
+  # Not instrumented: a preloaded library cannot come before the sanitizer's.
+  target_compile_options(tarnivo_slowcopy PRIVATE -fno-sanitize=all)
+  target_link_options(tarnivo_slowcopy PRIVATE -fno-sanitize=all)
+
   foreach(case typical_move cancel_and_close overwrite not_ready network_box no_argument hidpi
-               linux_names)
+          stop_copy linux_names)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
-                     $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
+                     $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>
+                     $<TARGET_FILE:tarnivo_slowcopy>)
     set_tests_properties(e2e.${case} PROPERTIES TIMEOUT 90 LABELS e2e
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
   endforeach()

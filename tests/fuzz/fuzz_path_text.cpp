@@ -21,9 +21,9 @@ class MeasuringPlatform final : public PlatformServices {
   void ChangeDirectory(const std::string&) override {}
   std::string CurrentDirectory() override { return {}; }
   std::string DirectoryLookup(const std::string&, int) override { return {}; }
-  void CopyFile(const std::string&, const std::string&) override {}
+  CopyOutcome CopyFile(const std::string&, const std::string&) override { return {}; }
   void DeleteFile(const std::string&) override {}
-  void RenameFile(const std::string&, const std::string&) override {}
+  CopyOutcome RenameFile(const std::string&, const std::string&) override { return {}; }
   MessageBoxResult ShowMessage(const std::string&, MessageBoxStyle) override {
     return MessageBoxResult::Ok;
   }

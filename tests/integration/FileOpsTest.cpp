@@ -7,7 +7,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "TempTree.h"
@@ -172,6 +174,39 @@ TEST_F(FileOps, AFailureAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
   }
 }
 
+// The user stops the copy at each report of its progress in turn, on each
+// way of copying, until a stop comes too late: every stop before then leaves
+// the destination and its folder as they were.
+TEST_F(FileOps, AStopAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
+  const struct {
+    const char* way;
+    std::function<std::unique_ptr<FaultAt>()> faults;
+  } ways[] = {
+      {"copy_file_range", [] { return nullptr; }},
+      {"read and write",
+       [] {
+         return std::make_unique<FaultAt>(std::map<FileStep, int>{
+             {FileStep::Clone, EOPNOTSUPP}, {FileStep::CopyRange, EXDEV}});
+       }},
+      {"named temporary file",
+       [] { return std::make_unique<FaultAt>(FileStep::Create, 1, EOPNOTSUPP); }},
+  };
+  for (const auto& w : ways) {
+    std::size_t stop_at = 1;
+    for (;; ++stop_at) {
+      const auto faults = w.faults();
+      ui.progress.clear();
+      ui.stop_at = stop_at;
+      if (platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Old.doc") == CopyOutcome::Done) break;
+      ExpectDstUntouched(std::string(w.way) + ", stop " + std::to_string(stop_at));
+    }
+    EXPECT_GE(stop_at, 3u) << w.way;  // at least one step and the flush
+    EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data) << w.way;
+    WriteAll(tree / "c/Dst/Old.doc", "old contents");
+  }
+  ui.stop_at = SIZE_MAX;
+}
+
 TEST_F(FileOps, DiskFullOnARealSmallFileSystem) {
   TmpfsMount small(tree / "c/Small", 1 << 20);
   if (!small.mounted()) GTEST_SKIP() << small.why();
@@ -292,6 +327,14 @@ TEST_F(FileOps, MoveAcrossFileSystemsCopiesThenDeletesTheSource) {
   if (!other.ready()) GTEST_SKIP() << other.why();
   MakeDir(tree / "c/Other/Folder");
   WriteAll(tree / "c/Other/Taken.doc", "taken");
+
+  // A stopped move keeps its source and leaves nothing on the other side.
+  ui.stop_at = 1;
+  EXPECT_EQ(platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc"),
+            CopyOutcome::Stopped);
+  EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
+  EXPECT_EQ(Names(tree / "c/Other"), (std::vector<std::string>{"Folder", "Taken.doc"}));
+  ui.stop_at = SIZE_MAX;
 
   platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc");
   EXPECT_FALSE(Exists(tree / "c/Src/Report.doc"));

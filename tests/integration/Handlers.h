@@ -32,7 +32,7 @@ class ScriptedUi : public DesktopUi {
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
   void ShowHelp(WindowHandle, const std::string&, int, int) override {}
   int MeasureTextWidth(const std::string& text) override;
-  void CopyProgress(std::uint64_t, std::uint64_t) override {}
+  bool CopyProgress(std::uint64_t, std::uint64_t) override { return true; }
 
   MessageBoxResult yes_no = MessageBoxResult::Yes;
   std::vector<Shown> shown;
@@ -51,12 +51,12 @@ class EndingPlatform final : public PlatformServices {
   std::string DirectoryLookup(const std::string& name, int attributes) override {
     return inner_.DirectoryLookup(name, attributes);
   }
-  void CopyFile(const std::string& source, const std::string& destination) override {
-    inner_.CopyFile(source, destination);
+  CopyOutcome CopyFile(const std::string& source, const std::string& destination) override {
+    return inner_.CopyFile(source, destination);
   }
   void DeleteFile(const std::string& path) override { inner_.DeleteFile(path); }
-  void RenameFile(const std::string& source, const std::string& destination) override {
-    inner_.RenameFile(source, destination);
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override {
+    return inner_.RenameFile(source, destination);
   }
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override {
     return inner_.ShowMessage(text, style);

@@ -25,9 +25,11 @@ class RecordingUi : public DesktopUi {
   }
   void ShowHelp(WindowHandle, const std::string&, int, int) override {}
   int MeasureTextWidth(const std::string& text) override { return static_cast<int>(text.size()) * 100; }
-  void CopyProgress(std::uint64_t done, std::uint64_t total) override {
+  bool CopyProgress(std::uint64_t done, std::uint64_t total) override {
     progress.emplace_back(done, total);
+    return progress.size() < stop_at;
   }
+  std::size_t stop_at = SIZE_MAX;  // the user stops the copy at this report
   std::vector<std::string> messages;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <cctype>
 #include <set>
 #include <string_view>
@@ -433,21 +434,26 @@ std::string SimulatedPlatform::DirectoryLookup(const std::string& name, int attr
   return {};
 }
 
-void SimulatedPlatform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome SimulatedPlatform::CopyFile(const std::string& source, const std::string& destination) {
   Begin("CopyFile");
   file_operations_.push_back("CopyFile " + source + " > " + destination);
   const Entry& from = Require(source);
   if (from.IsFolder()) throw PlatformError("cannot copy a folder");
   const Place to = Parse(destination);
   Entry& folder = ParentOf(to);
-  if (Entry* old = Walk(to, to.parts.size())) {
+  Entry* old = Walk(to, to.parts.size());
+  if (old != nullptr) {
     if (old == &from) throw PlatformError("source and destination are one file");
     if (old->IsFolder() || (old->attributes & (kReadOnly | kHidden | kSystem)) || old->in_use) {
       throw PlatformError("cannot write " + destination);
     }
+  }
+  // Half the data went into a temporary file that the stop throws away.
+  if (std::exchange(stop_next_copy_, false)) return CopyOutcome::Stopped;
+  if (old != nullptr) {
     old->contents = from.contents;
     old->attributes = from.attributes;
-    return;
+    return CopyOutcome::Done;
   }
   auto copy = std::make_unique<Entry>();  // a new name gets no alias
   copy->name = to.parts.back();
@@ -455,6 +461,7 @@ void SimulatedPlatform::CopyFile(const std::string& source, const std::string& d
   copy->contents = from.contents;
   copy->parent = &folder;
   folder.children.push_back(std::move(copy));
+  return CopyOutcome::Done;
 }
 
 void SimulatedPlatform::DeleteFile(const std::string& path) {
@@ -470,7 +477,7 @@ void SimulatedPlatform::DeleteFile(const std::string& path) {
                               [&](const auto& c) { return c.get() == &entry; }));
 }
 
-void SimulatedPlatform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome SimulatedPlatform::RenameFile(const std::string& source, const std::string& destination) {
   Begin("RenameFile");
   file_operations_.push_back("RenameFile " + source + " > " + destination);
   Entry& from = Require(source);
@@ -491,7 +498,7 @@ void SimulatedPlatform::RenameFile(const std::string& source, const std::string&
   const std::string name = to.parts.back();
   if (!EqualsIgnoreCase(from.name, name) || from.parent != &folder) from.alias.clear();
   from.name = name;
-  if (from.parent == &folder) return;  // a new name in place
+  if (from.parent == &folder) return CopyOutcome::Done;  // a new name in place
   auto& siblings = from.parent->children;
   const auto it = std::find_if(siblings.begin(), siblings.end(),
                                [&](const auto& c) { return c.get() == &from; });
@@ -499,6 +506,7 @@ void SimulatedPlatform::RenameFile(const std::string& source, const std::string&
   siblings.erase(it);
   moved->parent = &folder;
   folder.children.push_back(std::move(moved));
+  return CopyOutcome::Done;
 }
 
 MessageBoxResult SimulatedPlatform::ShowMessage(const std::string& text, MessageBoxStyle style) {

@@ -124,15 +124,19 @@ class SimulatedPlatform final : public PlatformServices {
   const std::vector<std::string>& FileOperations() const { return file_operations_; }
   bool Ended() const { return ended_; }
 
+  // --- The user stops the next copy midway, once it has checked its source
+  // and destination: CopyFile returns Stopped and nothing has changed.
+  void StopNextCopy() { stop_next_copy_ = true; }
+
   // --- PlatformServices.
   std::string CommandLine() override;
   void ChangeDrive(const std::string& drive) override;
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
   std::string DirectoryLookup(const std::string& name, int attributes) override;
-  void CopyFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  void RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
   void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
   int MeasureTextWidth(const std::string& text) override;
@@ -204,6 +208,7 @@ class SimulatedPlatform final : public PlatformServices {
   std::size_t injected_ = 0;
   std::vector<std::string> file_operations_;
   bool ended_ = false;
+  bool stop_next_copy_ = false;
 };
 
 }  // namespace tarnivo::test

@@ -174,6 +174,45 @@ TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
   }
 }
 
+// The user stops the copy while its progress shows: no message, nothing
+// changed, the dialog as before OK; OK again then does the whole job.
+TEST(Transfer, AStoppedCopyLeavesFilesAndDialogAsTheyWere) {
+  const struct {
+    const char* name;
+    bool move;
+    Steps steps;
+  } cases[] = {
+      {"copy", false, OpenBackup},
+      {"move to another drive", true, OpenBackup},
+      {"move to a network folder", true,
+       [](FakeDialog& d) { d.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session run(c.move);
+    c.steps(run.dialog);
+    run.dialog.TypeInto(ControlId::txtFileName, "Report copy.doc");
+    const std::string folder = run.dialog.State().DirPath();
+    const auto before = run.platform.Snapshot();
+    run.platform.StopNextCopy();
+    run.dialog.ClickOK();
+
+    EXPECT_TRUE(run.platform.Messages().empty());
+    EXPECT_FALSE(run.dialog.Ended());
+    EXPECT_EQ(run.platform.Snapshot(), before);
+    EXPECT_EQ(run.platform.CallsOf("DeleteFile"), 0u);
+    const DialogState& state = run.dialog.State();
+    EXPECT_EQ(state.DirPath(), folder);
+    EXPECT_EQ(state.FileName(), "Report copy.doc");
+    EXPECT_EQ(state.MoveSelected(), c.move);
+
+    run.dialog.ClickOK();
+    EXPECT_TRUE(run.dialog.Ended());
+    EXPECT_EQ(run.platform.Contents(folder + "\\Report copy.doc"), test::kReport);
+    EXPECT_EQ(run.platform.Exists(kSource), !c.move);
+  }
+}
+
 TEST(Transfer, TheNetworkFolderCountsOnlyOnceTheBoxHasLostTheFocus) {
   for (const bool click : {true, false}) {
     SCOPED_TRACE(click ? "click OK" : "press Enter");

@@ -13,6 +13,10 @@ bool WriteFileText(const std::wstring& path, const std::string& content,
 // The whole content; "<missing>" when the file cannot be read.
 std::string ReadFileText(const std::wstring& path);
 bool Exists(const std::wstring& path);
+// Creates or replaces a file of `size` bytes that holds no data (zeros).
+bool MakeEmptyFile(const std::wstring& path, long long size);
+// The size of a file; -1 when it cannot be read.
+long long FileSize(const std::wstring& path);
 // The number of entries in a folder, "." and ".." not counted.
 int FolderEntries(const std::wstring& folder);
 // Removes a folder with everything in it (read-only files included).

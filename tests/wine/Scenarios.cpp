@@ -327,6 +327,48 @@ void UnicodeName(Check& check, const std::wstring& program) {
   check.That(!Exists(kC + L"\\uni\\" + name), "the source has gone");
 }
 
+// A 1 GiB copy to D:, stopped while its progress shows: by Escape during a
+// copy, by a click on Cancel during a move. Each time no message, nothing on
+// D:, the source whole and the dialog back; then Escape ends the program.
+void StopLongCopy(Check& check, const std::wstring& program) {
+  constexpr long long kSize = 1LL << 30;
+  const std::wstring source = kC + L"\\big\\disk image.iso";
+  FreshFolder(kC + L"\\big");
+  FreshFolder(kD + L"\\big backup");
+  check.That(MakeEmptyFile(source, kSize), "a 1 GiB file");
+  App app(program, L"\"" + source + L"\"");
+  const HWND dialog = DialogOf(check, app);
+  if (!dialog) return;
+  ChooseDrive(check, dialog, L'd', L"D:\\");
+  Open(check, dialog, L"tarnivo-e2e", kD);
+  Open(check, dialog, L"big backup", kD + L"\\big backup");
+  const HWND bar = GetDlgItem(dialog, win32::kIdProgress);
+  const HWND cancel = Item(dialog, ControlId::cmdCancel);
+  for (const bool escape : {true, false}) {
+    const std::string how = escape ? "Escape during a copy" : "Cancel during a move";
+    if (!escape) ChooseMove(check, dialog);
+    Click(dialog, ControlId::cmdOK);
+    const bool shown = WaitFor([&] { return IsWindowVisible(bar) != FALSE; });
+    check.That(shown, how + ": the progress shows");
+    if (!shown) return;
+    if (escape) {
+      PostKey(app.Focus(), VK_ESCAPE);
+    } else {
+      PostMessageW(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+      PostMessageW(cancel, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
+    check.That(WaitFor([&] { return !IsWindowVisible(bar); }, 60000), how + ": the progress goes");
+    check.That(app.Running(), how + ": the dialog stays");
+    check.That(app.Box(500) == nullptr, how + ": no message");
+    check.Equal(FolderEntries(kD + L"\\big backup"), 0, how + ": nothing on D:");
+    check.Equal(FileSize(source), kSize, how + ": the source is whole");
+    check.That(IsWindowVisible(Item(dialog, ControlId::lblFileName)) != FALSE, how + ": the label is back");
+  }
+  PostKey(app.Focus(), VK_ESCAPE);
+  check.That(app.Exited(), "then Escape ends the program");
+  RemoveTree(kC + L"\\big");
+}
+
 void LayoutAndHelp(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\layout");
   WriteFileText(kC + L"\\layout\\l.txt", "l");
@@ -445,6 +487,7 @@ std::vector<TestCase> Scenarios(const std::wstring& program) {
       {"e2e: tab order, access keys, Enter", with(KeyboardAccess)},
       {"e2e: Unicode name moved to D:", with(UnicodeName)},
       {"e2e: layout, help, close box", with(LayoutAndHelp)},
+      {"e2e: a long copy and move stopped by Escape and Cancel", with(StopLongCopy)},
       {"exe: icon, manifest and version record", with(ExeResources)},
   };
 }

@@ -94,7 +94,7 @@ FltkDialog::FltkDialog(PlatformServices& platform, DialogState& state, frmMain& 
 
 FltkDialog::~FltkDialog() {
   state_.SetObserver(nullptr);
-  ui_.AttachDialog(nullptr, nullptr);
+  ui_.AttachDialog(nullptr, nullptr, nullptr);
 }
 
 void FltkDialog::Build() {
@@ -168,7 +168,7 @@ void FltkDialog::Build() {
   progress_ = new view::ProgressBar(bar.x, bar.y, bar.w, bar.h);
   progress_->hide();
   window_->end();
-  ui_.AttachDialog(window_.get(), progress_);
+  ui_.AttachDialog(window_.get(), progress_, Widget(ControlId::cmdCancel));
 }
 
 void FltkDialog::Show() {
@@ -332,9 +332,12 @@ void FltkDialog::Changed(ControlId id) {
 
 void FltkDialog::OnClose(Fl_Widget*, void* self) {
   auto* dialog = static_cast<FltkDialog*>(self);
-  // A copy in progress finishes first; an Escape that no control took is
-  // not a close.
-  if (dialog->ui_.Busy() || dialog->in_handler_) return;
+  // Closing the window while a copy runs stops the copy and keeps the
+  // dialog; an Escape that no control took is not a close.
+  if (dialog->ui_.Busy() || dialog->in_handler_) {
+    dialog->ui_.AskToStop();
+    return;
+  }
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   dialog->window_->hide();
 }

@@ -34,6 +34,20 @@ constexpr auto kPumpInterval = 40ms;    // repaint this often during a copy
 
 // True while events are pumped in the middle of a copy.
 bool g_holding_input = false;
+// The dialog and its Cancel button, and whether the user has asked, with
+// Escape or a click on Cancel, to stop the copy that runs.
+Fl_Window* g_dialog = nullptr;
+Fl_Widget* g_cancel = nullptr;
+bool g_stop_asked = false;
+
+// Escape anywhere in the program, or a left click on the dialog's Cancel
+// button, asks to stop the copy.
+bool AsksToStop(int event, Fl_Window* window) {
+  if (event == FL_KEYBOARD || event == FL_SHORTCUT) return Fl::event_key() == FL_Escape;
+  if (event != FL_PUSH || Fl::event_button() != FL_LEFT_MOUSE) return false;
+  if (window == nullptr || window != g_dialog || g_cancel == nullptr) return false;
+  return Fl::event_inside(g_cancel) != 0;
+}
 
 bool IsInputEvent(int event) {
   switch (event) {
@@ -55,9 +69,14 @@ bool IsInputEvent(int event) {
   }
 }
 
-// Every event passes here first: input is dropped while a copy runs.
+// Every event passes here first: input is dropped while a copy runs, except
+// what asks to stop the copy.
 int DispatchEvent(int event, Fl_Window* window) {
-  if (g_holding_input && IsInputEvent(event)) return 0;
+  if (g_holding_input && IsInputEvent(event)) {
+    if (!AsksToStop(event, window)) return 0;
+    g_stop_asked = true;
+    return 1;
+  }
   return Fl::handle_(event, window);
 }
 
@@ -280,12 +299,18 @@ FltkUi::FltkUi() {
 
 FltkUi::~FltkUi() { Fl::event_dispatch(nullptr); }
 
-void FltkUi::AttachDialog(Fl_Window* dialog, view::ProgressBar* bar) {
+void FltkUi::AttachDialog(Fl_Window* dialog, view::ProgressBar* bar, Fl_Widget* cancel) {
   dialog_ = dialog;
   bar_ = bar;
+  g_dialog = dialog;
+  g_cancel = cancel;
 }
 
 bool FltkUi::Busy() const { return g_holding_input; }
+
+void FltkUi::AskToStop() {
+  if (copying_) g_stop_asked = true;
+}
 
 MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle style) {
   // A copy has just failed: what was typed or clicked while it ran was
@@ -388,15 +413,16 @@ int FltkUi::MeasureTextWidth(const std::string& text) {
   return view::PixelsToTwips(fl_width(shown.data(), static_cast<int>(shown.size())));
 }
 
-void FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {
+bool FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {
   const Clock::time_point now = Clock::now();
   if (!copying_ || done < last_done_) {
     copying_ = true;
+    g_stop_asked = false;
     copy_start_ = now;
     last_pump_ = now;
   }
   last_done_ = done;
-  if (dialog_ == nullptr || bar_ == nullptr || !dialog_->shown()) return;
+  if (dialog_ == nullptr || bar_ == nullptr || !dialog_->shown()) return !g_stop_asked;
 
   bool pump = now - last_pump_ >= kPumpInterval;
   if (!bar_shown_ && now - copy_start_ >= kProgressDelay) {
@@ -412,6 +438,7 @@ void FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {
     last_pump_ = now;
     PumpEvents();
   }
+  return !g_stop_asked;
 }
 
 void FltkUi::PumpEvents() {
@@ -424,6 +451,7 @@ void FltkUi::HandlerEnded() { EndProgress(); }
 
 void FltkUi::EndProgress() {
   copying_ = false;
+  g_stop_asked = false;
   last_done_ = 0;
   if (!bar_shown_) return;
   bar_shown_ = false;

@@ -10,6 +10,7 @@
 
 #include "platform/posix/DesktopUi.h"
 
+class Fl_Widget;
 class Fl_Window;
 
 namespace tarnivo {
@@ -43,12 +44,17 @@ class FltkUi final : public DesktopUi {
   // per pixel at 96 dpi, 7.5 at 192).
   int MeasureTextWidth(const std::string& text) override;
 
-  // Between the chunks of a copy: lets the window repaint (with its input
+  // Between the steps of a copy: lets the window repaint (with its input
   // held back) and, once the copy has run for half a second, shows the bar.
-  void CopyProgress(std::uint64_t done, std::uint64_t total) override;
+  // Escape, or a click on the dialog's Cancel button, meanwhile asks to stop
+  // the copy (false from then on) and runs no handler.
+  bool CopyProgress(std::uint64_t done, std::uint64_t total) override;
 
-  // The dialog window and its (hidden) progress bar.
-  void AttachDialog(Fl_Window* dialog, view::ProgressBar* bar);
+  // The dialog window, its (hidden) progress bar and its Cancel button.
+  void AttachDialog(Fl_Window* dialog, view::ProgressBar* bar, Fl_Widget* cancel);
+
+  // Asks to stop the copy that runs, if any (the window was closed).
+  void AskToStop();
 
   // True while the window repaints during a copy: no handler may start.
   bool Busy() const;

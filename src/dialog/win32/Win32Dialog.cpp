@@ -109,12 +109,16 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_CLOSE:
-      // Closing the window ends the program like Cancel, but never while a
-      // copy is under way.
+      // Closing the window ends the program like Cancel; while a copy is
+      // under way it stops the copy instead, and the dialog stays.
       if (!copying_) platform_.Terminate();
+      platform_.StopCopy();
       return TRUE;
     case WM_SYSCOMMAND:
-      if (copying_ && (wparam & 0xFFF0) == SC_CLOSE) return TRUE;
+      if (copying_ && (wparam & 0xFFF0) == SC_CLOSE) {
+        platform_.StopCopy();
+        return TRUE;
+      }
       return FALSE;
     case WM_HELP:
       if (!copying_) RunHandler([this] { form_.cmdHelp_Click(); });
@@ -292,6 +296,9 @@ std::wstring Win32Dialog::ItemText(ControlId id) const {
 }
 
 void Win32Dialog::OnCommand(int id, int code) {
+  // Cancel pressed while a copy runs (a click, or an accessibility tool's
+  // press) stops the copy; nothing else runs meanwhile.
+  if (copying_ && id == kIdCancel) platform_.StopCopy();
   if (syncing_ || copying_) return;
   const auto is = [id](ControlId control) { return id == ItemId(control); };
 
@@ -573,7 +580,14 @@ void Win32Dialog::PumpWithoutInput() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    if (IsInputMessage(msg.message)) continue;  // input is blocked during the copy
+    if (IsInputMessage(msg.message)) {
+      // Input is blocked during the copy, except Escape and a click on
+      // Cancel, which stop it.
+      const bool escape = msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
+      const bool cancel = msg.message == WM_LBUTTONDOWN && msg.hwnd == Item(ControlId::cmdCancel);
+      if (escape || cancel) platform_.StopCopy();
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -17,9 +17,10 @@ class DesktopUi {
   virtual void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) = 0;
   // Width of `text` in the dialog's font, in twips.
   virtual int MeasureTextWidth(const std::string& text) = 0;
-  // Called between chunks of a copy; `total` is the file's size. Lets the
+  // Called between the steps of a copy; `total` is the file's size. Lets the
   // window repaint and show progress; must not run any dialog handler.
-  virtual void CopyProgress(std::uint64_t done, std::uint64_t total) = 0;
+  // Returns false once the user has asked to stop the copy.
+  virtual bool CopyProgress(std::uint64_t done, std::uint64_t total) = 0;
 };
 
 }  // namespace tarnivo

@@ -176,9 +176,15 @@ class Writeback {
   Writeback(int fd, std::uint64_t total, const Progress& progress)
       : fd_(fd), total_(total), progress_(progress) {}
 
-  // Bytes [0, end) of the copy have been written.
-  void Written(std::uint64_t end) {
-    if (end - started_ < kChunk) return;
+  // Bytes [0, end) of the copy have been written. False when the user has
+  // stopped the copy.
+  bool Written(std::uint64_t end) {
+    if (end - started_ >= kChunk) Flush(end);
+    return !progress_ || progress_(on_device_, std::max(total_, end));
+  }
+
+ private:
+  void Flush(std::uint64_t end) {
     ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(end - started_),
                       SYNC_FILE_RANGE_WRITE);
     if (started_ > on_device_) {
@@ -189,12 +195,10 @@ class Writeback {
       ::posix_fadvise(fd_, static_cast<off_t>(on_device_), static_cast<off_t>(started_ - on_device_),
                       POSIX_FADV_DONTNEED);
       on_device_ = started_;
-      if (progress_) progress_(on_device_, std::max(total_, end));
     }
     started_ = end;
   }
 
- private:
   int fd_;
   std::uint64_t total_;
   const Progress& progress_;
@@ -204,11 +208,11 @@ class Writeback {
 
 // The data copy, fastest way first: a clone shares the blocks, copy_file_range
 // copies inside the kernel, read/write is the last resort. A faster way is
-// given up for a slower one only while nothing has been copied.
-void CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
+// given up for a slower one only while nothing has been copied. False when
+// the user stopped the copy between two steps.
+bool CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
   if (Step(FileStep::Clone, [&] { return ::ioctl(out, FICLONE, in); }) == 0) {
-    if (progress) progress(total, total);
-    return;
+    return !progress || progress(total, total);
   }
   Writeback writeback(out, total, progress);
   std::uint64_t done = 0;
@@ -229,10 +233,10 @@ void CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
       // Some file systems report an empty file instead of refusing; read
       // it to be sure when nothing was copied.
       if (done == 0) break;
-      return;
+      return true;
     }
     done += static_cast<std::uint64_t>(n);
-    writeback.Written(done);
+    if (!writeback.Written(done)) return false;
   }
 
   std::unique_ptr<char[]> buffer(new char[kBufferSize]);
@@ -243,7 +247,7 @@ void CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
   for (;;) {
     const ssize_t got = Step(FileStep::Read, [&] { return ::read(in, buffer.get(), kBufferSize); });
     if (got < 0) Fail("read", errno);
-    if (got == 0) return;
+    if (got == 0) return true;
     ssize_t put = 0;
     while (put < got) {
       const ssize_t n = Step(FileStep::Write, [&] {
@@ -253,7 +257,7 @@ void CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
       put += n;
     }
     done += static_cast<std::uint64_t>(got);
-    writeback.Written(done);
+    if (!writeback.Written(done)) return false;
   }
 }
 
@@ -390,7 +394,8 @@ void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 
 int InjectedFault(FileStep step) { return Hook() ? Hook()(step) : 0; }
 
-void CopyRegularFile(const Place& source, const Place& dest, bool replace, const Progress& progress) {
+CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace,
+                            const Progress& progress) {
   // Looked at before it is opened: opening a FIFO would block, and opening a
   // device may have effects of its own.
   struct stat before{};
@@ -412,13 +417,18 @@ void CopyRegularFile(const Place& source, const Place& dest, bool replace, const
 
   TempFile temp(dir.get(), dest.folder);
   const auto total = static_cast<std::uint64_t>(st.st_size);
-  CopyData(in.get(), temp.fd(), total, progress);
+  // A stop leaves the temporary file to its destructor: the destination
+  // has not been touched.
+  if (!CopyData(in.get(), temp.fd(), total, progress)) return CopyOutcome::Stopped;
   // Permission bits and modification time; a file system that keeps neither
   // (vfat, some shares) refuses them, which costs the copy nothing.
   Step(FileStep::Metadata, [&] { return ::fchmod(temp.fd(), st.st_mode & 0777); });
   const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
   Step(FileStep::Metadata, [&] { return ::futimens(temp.fd(), times); });
   if (Step(FileStep::Sync, [&] { return ::fdatasync(temp.fd()); }) != 0) Fail("fdatasync", errno);
+  // The last moment a stop can take effect: from the rename on, the copy is
+  // the destination.
+  if (progress && !progress(total, total)) return CopyOutcome::Stopped;
   temp.NameAndClose();
   temp.Publish(dest.name, existed);
   if (Step(FileStep::SyncFolder, [&] { return ::fsync(dir.get()); }) != 0) {
@@ -428,7 +438,7 @@ void CopyRegularFile(const Place& source, const Place& dest, bool replace, const
     if (!existed) ::unlinkat(dir.get(), dest.name.c_str(), 0);
     Fail("fsync " + dest.folder, err);
   }
-  if (progress) progress(total, total);
+  return CopyOutcome::Done;
 }
 
 void DeleteRegularFile(const Place& file) {
@@ -449,7 +459,8 @@ void DeleteRegularFile(const Place& file) {
   }
 }
 
-void RenameEntry(const Place& source, const Place& dest, bool case_only, const Progress& progress) {
+CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
+                        const Progress& progress) {
   Fd from = OpenFolder(source.folder);
   Fd to = OpenFolder(dest.folder);
   struct stat st{};
@@ -461,7 +472,7 @@ void RenameEntry(const Place& source, const Place& dest, bool case_only, const P
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
     Fail(source.Path() + " is a system entry", EPERM);
   }
-  if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) return;
+  if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) return CopyOutcome::Done;
   int err = errno;
   if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {
     // A file system that ignores letter case finds the source at the new
@@ -477,18 +488,20 @@ void RenameEntry(const Place& source, const Place& dest, bool case_only, const P
         }) != 0) {
       Fail("rename to " + dest.Path(), errno);
     }
-    return;
+    return CopyOutcome::Done;
   }
   if (NoReplaceUnsupported(err)) {
     err = MoveWithoutRenameat2(from.get(), source.name, to.get(), dest.name, S_ISDIR(st.st_mode));
-    if (err == 0) return;
+    if (err == 0) return CopyOutcome::Done;
   }
   if (err != EXDEV) Fail("rename to " + dest.Path(), err);
 
   // Another file system under the same letter: a regular file is copied and
   // the source removed only once the copy is on the device.
   if (!S_ISREG(st.st_mode)) Fail("move " + source.Path() + " across file systems", EXDEV);
-  CopyRegularFile(source, dest, false, progress);
+  if (CopyRegularFile(source, dest, false, progress) == CopyOutcome::Stopped) {
+    return CopyOutcome::Stopped;
+  }
   if (Step(FileStep::Unlink, [&] { return ::unlinkat(from.get(), source.name.c_str(), 0); }) != 0) {
     err = errno;
     // The move did not happen: take the copy back, the source is whole.
@@ -496,6 +509,7 @@ void RenameEntry(const Place& source, const Place& dest, bool case_only, const P
     ::fsync(to.get());
     Fail("unlink " + source.Path(), err);
   }
+  return CopyOutcome::Done;
 }
 
 }  // namespace tarnivo::posix

@@ -8,10 +8,13 @@
 #include <functional>
 #include <string>
 
+#include "platform/PlatformServices.h"
+
 namespace tarnivo::posix {
 
-// Told the bytes that are on the device after each chunk of a copy.
-using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+// Told the bytes that are on the device after each step of a copy; returns
+// false when the user has stopped the copy.
+using Progress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
 // An entry: its native folder and its name there.
 struct Place {
@@ -26,7 +29,10 @@ struct Place {
 // itself, a folder, read-only, hidden or system. The copy keeps the source's
 // permission bits and modification time, and is on the device (data and
 // folder entry) before this returns; until then the destination is untouched.
-void CopyRegularFile(const Place& source, const Place& dest, bool replace, const Progress& progress);
+// Stopped when `progress` asked to stop before the copy was published: the
+// destination is then untouched and no temporary file is left.
+CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace,
+                            const Progress& progress);
 
 // Removes a regular file (or a link to one). Fails when it is missing, a
 // folder, system or read-only.
@@ -38,6 +44,8 @@ void DeleteRegularFile(const Place& file);
 // `case_only`: `dest` names the source entry itself in another letter case.
 // Across file systems a regular file is copied (durably) and the source
 // removed afterwards; a folder fails. A FIFO, socket or device never moves.
-void RenameEntry(const Place& source, const Place& dest, bool case_only, const Progress& progress);
+// Stopped when that copy was stopped: the source stays where it was.
+CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
+                        const Progress& progress);
 
 }  // namespace tarnivo::posix

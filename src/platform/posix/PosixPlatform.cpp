@@ -112,7 +112,7 @@ void PosixPlatform::SetUi(DesktopUi* ui) { ui_ = ui; }
 posix::Progress PosixPlatform::Progress() const {
   DesktopUi* ui = ui_;
   return [ui](std::uint64_t done, std::uint64_t total) {
-    if (ui != nullptr) ui->CopyProgress(done, total);
+    return ui == nullptr || ui->CopyProgress(done, total);
   };
 }
 
@@ -251,13 +251,13 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
 }
 
 
-void PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
   const Place dest{to.folder, to.stored ? *to.stored : posix::LinuxName(to.given)};
-  posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress());
+  return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress());
 }
 
 void PosixPlatform::DeleteFile(const std::string& path) {
@@ -266,7 +266,7 @@ void PosixPlatform::DeleteFile(const std::string& path) {
   posix::DeleteRegularFile({target.folder, *target.stored});
 }
 
-void PosixPlatform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::string& destination) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
@@ -281,12 +281,14 @@ void PosixPlatform::RenameFile(const std::string& source, const std::string& des
     // The destination names the source itself: by its own name or alias
     // nothing changes; in another letter case the name is re-cased.
     const std::string given = posix::LinuxName(to.given);
-    if (given == *from.stored || FoldKey(given) != FoldKey(*from.stored)) return;
+    if (given == *from.stored || FoldKey(given) != FoldKey(*from.stored)) {
+      return CopyOutcome::Done;
+    }
     case_only = true;
   }
   CheckNewName(to.given, destination);
-  posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)}, case_only,
-                     Progress());
+  return posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)},
+                            case_only, Progress());
 }
 
 MessageBoxResult PosixPlatform::ShowMessage(const std::string& text, MessageBoxStyle style) {

@@ -93,9 +93,9 @@ class PosixPlatform final : public PlatformServices {
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
   std::string DirectoryLookup(const std::string& name, int attributes) override;
-  void CopyFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  void RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
   void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
   int MeasureTextWidth(const std::string& text) override;
@@ -110,7 +110,7 @@ class PosixPlatform final : public PlatformServices {
   bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
-  // Tells the desktop the progress of a copy.
+  // Tells the desktop the progress of a copy; the desktop may stop it.
   posix::Progress Progress() const;
 
   std::vector<std::string> args_;

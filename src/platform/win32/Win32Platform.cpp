@@ -363,7 +363,13 @@ struct Win32Platform::Transfer {
   std::function<DWORD(Transfer&)> work;  // 0 or a Win32 error
   volatile LONGLONG done = 0;
   volatile LONGLONG total = 0;
+  BOOL stop = FALSE;  // CopyFileExW's cancel flag, set by the dialog's thread
   DWORD error = 0;
+  bool Stopped() const { return InterlockedCompareExchange(StopFlag(), 0, 0) != 0; }
+  LONG volatile* StopFlag() const {
+    static_assert(sizeof(BOOL) == sizeof(LONG));
+    return reinterpret_cast<LONG volatile*>(const_cast<BOOL*>(&stop));
+  }
 };
 
 namespace {
@@ -373,7 +379,7 @@ DWORD CALLBACK TransferProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_I
   auto* transfer = static_cast<Win32Platform::Transfer*>(data);
   InterlockedExchange64(&transfer->total, total.QuadPart);
   InterlockedExchange64(&transfer->done, done.QuadPart);
-  return PROGRESS_CONTINUE;
+  return transfer->Stopped() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
 }
 
 DWORD WINAPI TransferThread(LPVOID data) {
@@ -401,10 +407,21 @@ DWORD Flush(const std::wstring& path) {
 
 }  // namespace
 
+void Win32Platform::StopCopy() {
+  if (running_) InterlockedExchange(running_->StopFlag(), TRUE);
+}
+
 DWORD Win32Platform::Run(Transfer& transfer) {
   if (!progress_) return transfer.work(transfer);
   HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, 0, nullptr);
   if (!thread) return transfer.work(transfer);
+  struct Running {
+    Transfer*& slot;
+    Running(Transfer*& s, Transfer& t) : slot(s) { slot = &t; }
+    ~Running() { slot = nullptr; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+  } running(running_, transfer);
   struct Phases {
     CopyProgress& progress;
     explicit Phases(CopyProgress& p) : progress(p) { progress(CopyPhase::Begin, 0, 0); }
@@ -426,7 +443,7 @@ DWORD Win32Platform::Run(Transfer& transfer) {
   return transfer.error;
 }
 
-void Win32Platform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome Win32Platform::CopyFile(const std::string& source, const std::string& destination) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
@@ -436,14 +453,31 @@ void Win32Platform::CopyFile(const std::string& source, const std::string& desti
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
     throw PlatformError("read-only destination: " + destination);
   }
+  const bool replaces = existing != INVALID_FILE_ATTRIBUTES;
   Transfer transfer;
-  transfer.work = [&from, &to](Transfer& self) -> DWORD {
-    if (!CopyFileExW(from.c_str(), to.c_str(), &TransferProgress, &self, nullptr, 0)) return GetLastError();
+  transfer.work = [&from, &to, replaces](Transfer& self) -> DWORD {
+    if (!CopyFileExW(from.c_str(), to.c_str(), &TransferProgress, &self, &self.stop, 0)) {
+      return GetLastError();
+    }
+    // Stopped after the last byte: a new file is taken back below.
+    if (self.Stopped() && !replaces) return ERROR_REQUEST_ABORTED;
     // The copy counts only once it is on the device.
     return Flush(to);
   };
   const DWORD error = Run(transfer);
+  if (transfer.Stopped() && (error == ERROR_REQUEST_ABORTED || error == 0)) {
+    // What a stopped copy made under a new name goes again. A copy over an
+    // existing file is left as Windows left it: the old contents are gone,
+    // and a complete copy is worth more than none.
+    if (!replaces && GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !DeleteFileW(to.c_str())) {
+      const DWORD left = GetLastError();
+      Fail("remove the stopped copy " + destination, left);
+    }
+    return !replaces || error ? CopyOutcome::Stopped : CopyOutcome::Done;
+  }
   if (error) Fail("copy " + source + " => " + destination, error);
+  return CopyOutcome::Done;
 }
 
 void Win32Platform::DeleteFile(const std::string& path) {
@@ -454,7 +488,7 @@ void Win32Platform::DeleteFile(const std::string& path) {
   }
 }
 
-void Win32Platform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome Win32Platform::RenameFile(const std::string& source, const std::string& destination) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
@@ -468,8 +502,12 @@ void Win32Platform::RenameFile(const std::string& source, const std::string& des
                ? 0
                : GetLastError();
   };
+  // A move across volumes that the user stopped leaves the file where it
+  // was: Windows removes the partial copy and keeps the source.
   const DWORD error = Run(transfer);
+  if (error == ERROR_REQUEST_ABORTED && transfer.Stopped()) return CopyOutcome::Stopped;
   if (error) Fail("move " + source + " => " + destination, error);
+  return CopyOutcome::Done;
 }
 
 MessageBoxResult Win32Platform::ShowMessage(const std::string& text, MessageBoxStyle style) {

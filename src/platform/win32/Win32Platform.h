@@ -54,6 +54,12 @@ class Win32Platform final : public PlatformServices {
   // The screen's DPI, which converts twips to pixels and back.
   int Dpi();
   void SetCopyProgress(CopyProgress progress) { progress_ = std::move(progress); }
+  // Asks the copy or move that runs to stop; called from the progress
+  // callback (the dialog's thread). CopyFile then returns Stopped: Windows
+  // removes the partial copy itself, and a copy that finished just as the
+  // stop came (or where the system ignores the request, as Wine does) is
+  // removed again when it had no file to replace.
+  void StopCopy();
   // Shows the program's own help window; used where no WinHelp viewer can
   // show a WinHelp file.
   void SetOwnHelp(std::function<void()> show) { own_help_ = std::move(show); }
@@ -63,9 +69,9 @@ class Win32Platform final : public PlatformServices {
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
   std::string DirectoryLookup(const std::string& name, int attributes) override;
-  void CopyFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  void RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
   MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
   void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
   int MeasureTextWidth(const std::string& text) override;
@@ -96,6 +102,7 @@ class Win32Platform final : public PlatformServices {
   HFONT font_ = nullptr;
   int dpi_ = 0;
   CopyProgress progress_;
+  Transfer* running_ = nullptr;  // the copy or move under way, if any
   std::function<void()> own_help_;
 };
 
