@@ -9,8 +9,10 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DTARNIVO_FUZZ=ON -DTARNIVO_TESTS=OFF -DTARNIVO_WERROR=ON >/dev/null
 cmake --build build/fuzz -j2
+ran=0
 for target in build/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
+  ran=$((ran + 1))
   name=$(basename "$target")
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
@@ -19,3 +21,4 @@ for target in build/fuzz/fuzz_*; do
   "$target" -max_total_time="$seconds" -max_len=600 -print_final_stats=0 -artifact_prefix=build/fuzz/ "$corpus" \
     $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 25
 done
+[ "$ran" -gt 0 ] || { echo "fuzz.sh: the build made no fuzz target" >&2; exit 1; }

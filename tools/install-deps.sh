@@ -11,7 +11,7 @@ linux_pkgs=(g++ cmake make libgtest-dev libfltk1.3-dev xvfb xdotool x11-xserver-
 missing=()
 for p in "${linux_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ "${1:-}" = "--windows" ]; then
-  for p in g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+  for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine nsis; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
   if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
 fi
 # The share tests' real SMB server and GVfs mount, without recommends (those

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "dialog/ControlTable.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 

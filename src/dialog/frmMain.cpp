@@ -3,7 +3,7 @@
 #include "dialog/ControlTable.h"
 #include "paths/Intake.h"
 #include "paths/PathText.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "paths/Text.h"
 #include "platform/PlatformServices.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {

@@ -1,6 +1,6 @@
 #include "paths/PathText.h"
 
-#include "paths/Text.h"
+#include "text/Text.h"
 #include "platform/PlatformServices.h"
 
 namespace tarnivo {

@@ -2,7 +2,7 @@
 // chosen name, asks before replacing a file, reports any failure with one
 // message and leaves the dialog open, and ends the program on success.
 #include "dialog/frmMain.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {

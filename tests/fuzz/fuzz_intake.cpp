@@ -27,7 +27,7 @@
 #include "SimulatedPlatform.h"
 #include "paths/Intake.h"
 #include "paths/PathText.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace {
 

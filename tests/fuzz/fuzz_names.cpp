@@ -8,7 +8,8 @@
 //     need one, unique, and the same on every call;
 //   - a lookup by alias, the way the layer resolves a name (the entries whose
 //     names match without regard to case first, else the first entry whose
-//     alias matches), finds the alias's own entry and no other.
+//     alias matches), finds the alias's own entry and no other, also when
+//     only the names numbered against the alias are numbered.
 // The same bytes, split at the first zero byte into a pattern and a name,
 // go through the wildcard matcher: it never crashes or runs away, "*" and
 // "*.*" match every name (names without a dot too), a pattern without
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/NameMap.h"
@@ -84,6 +86,18 @@ void CheckAliases(const std::vector<std::string>& names) {
     Check(alias_keys.insert(key).second);
     // Resolved by name first: no other entry may be spelled like it.
     for (std::size_t j = 0; j < names.size(); ++j) Check(j == i || name_keys[j] != key);
+    // Looked up among only the names numbered against it, in any letter
+    // case, it names the same entry.
+    const AliasLookup lookup(FlipAsciiCase(alias));
+    std::vector<std::string_view> kept;
+    std::vector<std::size_t> index;
+    for (std::size_t j = 0; j < names.size(); ++j) {
+      if (!lookup.Concerns(names[j])) continue;
+      kept.push_back(names[j]);
+      index.push_back(j);
+    }
+    const std::size_t at = lookup.Find(kept);
+    Check(at != AliasLookup::kNone && index[at] == i);
   }
 }
 

@@ -6,8 +6,8 @@
 
 #include "paths/Intake.h"
 #include "paths/PathText.h"
-#include "paths/Text.h"
 #include "platform/PlatformServices.h"
+#include "text/Text.h"
 
 namespace {
 

@@ -56,6 +56,63 @@ TEST(Names, AliasesAreCountedInNameOrderAndNeverClash) {
   EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
 }
 
+// Looking one alias up among the few names numbered against it gives the
+// entry that numbering the whole folder gives, for every alias of a folder,
+// in either letter case, and for the numbers next to it that may be free.
+TEST(Names, AliasLookupAgreesWithNumberingTheWholeFolder) {
+  std::vector<std::vector<std::string>> folders = {
+      // Legal names that look like aliases push numbers on; neighbours with
+      // another suffix or a longer start than "LETTER" are numbered apart.
+      {"LETTER~1.DOC", "Letter to Ann.doc", "Letter to Bob.doc", "LETTE~10.DOC", "Letter.docx",
+       "Letter to Cy.txt", "Letterhead.doc", "letter~3.doc"},
+      // Names whose letters fold to a legal name (the Kelvin sign, the long s)
+      // keep their spelling from every alias; a '~' inside a start.
+      {"k long name", "\xE2\x84\xAALONGN~1", "\xE2\x84\xAA~1", "k .a", "K_~1.A", "s .txt",
+       "\xC5\xBF~1.txt", "a~b long.txt", "A~BLON~1.TXT", "..x", ".profile", "ab cd", "abc"},
+  };
+  // Starts cut short past ~9 and ~99 share numbers with their neighbours.
+  std::vector<std::string> many = {"HOLI~101.JPE", "Holiness.jpeg", "Holy days.jpeg"};
+  for (int i = 0; i < 120; ++i) many.push_back("Holiday photo " + std::to_string(i) + ".jpeg");
+  for (int i = 0; i < 12; ++i) many.push_back("Holidays " + std::to_string(i) + ".jpeg");
+  folders.push_back(many);
+
+  for (auto& folder : folders) {
+    std::sort(folder.begin(), folder.end());
+    const std::vector<std::string> aliases = MakeAliases(folder);
+    std::vector<std::string> probes;
+    for (const std::string& alias : aliases) {
+      if (alias.empty()) continue;
+      const std::size_t tilde = alias.rfind('~');
+      const std::size_t dot = alias.find('.', tilde);
+      const std::string suffix = dot == std::string::npos ? "" : alias.substr(dot);
+      const unsigned long n = std::stoul(alias.substr(tilde + 1));
+      std::string lower = alias;
+      std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+      probes.insert(probes.end(),
+                    {alias, lower, alias.substr(0, tilde + 1) + std::to_string(n + 1) + suffix});
+    }
+    for (const std::string& probe : probes) {
+      std::string upper = probe;
+      std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+      const auto whole = std::find(aliases.begin(), aliases.end(), upper);
+      const std::size_t expected =
+          whole == aliases.end() ? AliasLookup::kNone : whole - aliases.begin();
+
+      const AliasLookup lookup(probe);
+      std::vector<std::string_view> kept;
+      std::vector<std::size_t> index;
+      for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (!lookup.Concerns(folder[i])) continue;
+        kept.push_back(folder[i]);
+        index.push_back(i);
+      }
+      const std::size_t at = lookup.Find(kept);
+      EXPECT_EQ(at == AliasLookup::kNone ? at : index[at], expected) << probe;
+      EXPECT_LT(kept.size(), folder.size()) << probe;
+    }
+  }
+}
+
 TEST(Names, DosPatterns) {
   const struct {
     const char* pattern;

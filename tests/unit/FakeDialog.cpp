@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::test {
 

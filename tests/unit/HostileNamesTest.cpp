@@ -7,7 +7,7 @@
 
 #include "Desk.h"
 #include "FakeDialog.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "SimulatedPlatform.h"
 #include "paths/PathText.h"
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {

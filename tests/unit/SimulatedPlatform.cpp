@@ -8,7 +8,7 @@
 #include <set>
 #include <string_view>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::test {
 namespace {

@@ -1,30 +1,35 @@
 #include <gtest/gtest.h>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {
 
-TEST(Text, DecodeEncodeKeepsEveryByteString) {
+// Escaping keeps every byte string; replacing (the Win32 boundary) gives
+// U+FFFD for what is not UTF-8 but keeps an encoded lone surrogate.
+TEST(Text, DecodeEscapesOrReplacesWhatIsNotUtf8) {
+  const std::u32string surrogate(1, char32_t{0xD800});
   const struct {
     std::string bytes;
     std::size_t chars;
+    std::u32string replaced;
   } cases[] = {
-      {"", 0},
-      {"C:\\Dir\\a.txt", 12},
-      {"Ärger.doc", 9},
-      {"\U0001F4C4.txt", 5},         // a four-byte character
-      {"\xFF\xFE", 2},               // stray bytes count one each
-      {"a\xE2\x82", 3},              // a sequence cut short at the end
-      {"\xC0\xAF", 2},               // overlong '/'
-      {"\xED\xA0\x80", 3},           // an encoded surrogate
-      {"\xF4\x90\x80\x80", 4},       // beyond U+10FFFF
-      {"\xC4hnlich\\\xE4.txt", 13},  // Latin-1 bytes in a path
+      {"", 0, U""},
+      {"C:\\Dir\\a.txt", 12, U"C:\\Dir\\a.txt"},
+      {"Ärger.doc", 9, U"Ärger.doc"},
+      {"\U0001F4C4.txt", 5, U"\U0001F4C4.txt"},                   // a four-byte character
+      {"\xFF\xFE", 2, U"\uFFFD\uFFFD"},                           // stray bytes count one each
+      {"a\xE2\x82", 3, U"a\uFFFD\uFFFD"},                         // a sequence cut short at the end
+      {"\xC0\xAF", 2, U"\uFFFD\uFFFD"},                           // overlong '/'
+      {"\xED\xA0\x80", 3, surrogate},                             // an encoded surrogate
+      {"\xF4\x90\x80\x80", 4, U"\uFFFD\uFFFD\uFFFD\uFFFD"},       // beyond U+10FFFF
+      {"\xC4hnlich\\\xE4.txt", 13, U"\uFFFDhnlich\\\uFFFD.txt"},  // Latin-1 bytes in a path
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
     EXPECT_EQ(Encode(Decode(c.bytes)), c.bytes);
     EXPECT_EQ(CharCount(c.bytes), c.chars);
+    EXPECT_TRUE(Decode(c.bytes, NonUtf8::kReplace) == c.replaced);
   }
 }
 

@@ -5,11 +5,11 @@
 namespace tarnivo::wine {
 namespace {
 
-constexpr UINT kSendTimeoutMs = 5000;
-
+// A program that is busy on a loaded machine answers late, and Wine counts
+// it as hung after a few seconds: only the generous time-out gives up.
 LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return -1;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kWaitMs, &result)) return -1;
   return static_cast<LRESULT>(result);
 }
 
@@ -46,10 +46,16 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeout_ms) {
 App::App(const std::wstring& program, const std::wstring& arguments) {
   std::wstring line = L"\"" + program + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
+  Start(program.c_str(), std::move(line));
+}
+
+App::App(std::wstring command_line) { Start(nullptr, std::move(command_line)); }
+
+void App::Start(const wchar_t* program, std::wstring command_line) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
-                      &startup, &process_)) {
+  if (!CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
+                      &process_)) {
     process_ = {};
   }
 }
@@ -78,14 +84,16 @@ std::vector<HWND> App::Windows() {
 }
 
 HWND App::Dialog(DWORD timeout_ms) {
+  // Ready once one of its controls has the focus: the program places it
+  // right after showing the window, and keys sent before then would be lost.
   HWND found = nullptr;
   WaitFor([&] {
     for (HWND window : Windows()) {
       if (GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) found = window;
     }
-    return found != nullptr || !Running();
+    return (found != nullptr && IsChild(found, Focus())) || !Running();
   }, timeout_ms);
-  return found;
+  return found != nullptr && IsChild(found, Focus()) ? found : nullptr;
 }
 
 HWND App::Box(DWORD timeout_ms) {

@@ -22,6 +22,9 @@ class App {
   // Starts `program` with the command line `"program" arguments` (or just
   // `"program"` when `arguments` is empty), in C:\.
   App(const std::wstring& program, const std::wstring& arguments);
+  // Starts a whole command line, as Explorer starts a registered verb's
+  // command: the program is the line's first, possibly quoted, word.
+  explicit App(std::wstring command_line);
   ~App();  // ends the program if it still runs
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -29,8 +32,10 @@ class App {
   bool Started() const { return process_.hProcess != nullptr; }
   bool Exited(DWORD timeout_ms = kWaitMs);
   bool Running() { return !Exited(0); }
+  DWORD ProcessId() const { return process_.dwProcessId; }
 
-  // The main dialog once it is visible; null after the time-out.
+  // The main dialog once it is visible and has the focus; null after the
+  // time-out.
   HWND Dialog(DWORD timeout_ms = kWaitMs);
   // A visible message box titled "Tarnivo"; null after the time-out.
   HWND Box(DWORD timeout_ms = kWaitMs);
@@ -43,6 +48,7 @@ class App {
 
  private:
   std::vector<HWND> Windows();
+  void Start(const wchar_t* program, std::wstring command_line);
   PROCESS_INFORMATION process_{};
   bool dialog_seen_ = false;
 };

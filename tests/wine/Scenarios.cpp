@@ -4,6 +4,10 @@
 #include "Files.h"
 #include "Harness.h"
 #include "dialog/win32/ControlIds.h"
+#include "tarnivo_version.h"
+
+// After windows.h, which App.h brings in.
+#include <tlhelp32.h>
 
 namespace tarnivo::wine {
 namespace {
@@ -58,6 +62,15 @@ void ChooseMove(Check& check, HWND dialog) {
   check.That(WaitFor([&] { return Checked(dialog, ControlId::optMove); }), "Move is selected");
 }
 
+// Picks D:\tarnivo-e2e\<folder> in the lists, presses OK and awaits the end.
+void OkIntoFolderOnD(Check& check, App& app, HWND dialog, const std::wstring& folder) {
+  ChooseDrive(check, dialog, L'd', L"D:\\");
+  Open(check, dialog, L"tarnivo-e2e", kD);
+  Open(check, dialog, folder, kD + L"\\" + folder);
+  Click(dialog, ControlId::cmdOK);
+  check.That(app.Exited(), "the program ends after OK");
+}
+
 void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
   const std::wstring folder = kC + L"\\My Documents";
   FreshFolder(folder + L"\\Letters");
@@ -81,11 +94,7 @@ void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
   check.That(Checked(dialog, ControlId::optDrive), "Local is selected");
   check.That(app.Focus() == Item(dialog, ControlId::lstDrive), "the drive list has the focus");
 
-  ChooseDrive(check, dialog, L'd', L"D:\\");
-  Open(check, dialog, L"tarnivo-e2e", kD);
-  Open(check, dialog, L"Backup", kD + L"\\Backup");
-  Click(dialog, ControlId::cmdOK);
-  check.That(app.Exited(), "the program ends after the copy");
+  OkIntoFolderOnD(check, app, dialog, L"Backup");
   check.Equal(ReadFileText(kD + L"\\Backup\\Letter to Ann.doc"), "Dear Ann", "the copy");
   check.Equal(ReadFileText(file), "Dear Ann", "the source stays");
 }
@@ -159,11 +168,7 @@ void MoveToOtherDrive(Check& check, const std::wstring& program) {
   if (!dialog) return;
   check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "REPORT.DOC", "the stored name");
   ChooseMove(check, dialog);
-  ChooseDrive(check, dialog, L'd', L"D:\\");
-  Open(check, dialog, L"tarnivo-e2e", kD);
-  Open(check, dialog, L"mvd backup", kD + L"\\mvd backup");
-  Click(dialog, ControlId::cmdOK);
-  check.That(app.Exited(), "the program ends after the move");
+  OkIntoFolderOnD(check, app, dialog, L"mvd backup");
   check.Equal(ReadFileText(kD + L"\\mvd backup\\REPORT.DOC"), "quarterly", "the file is on D:");
   check.That(!Exists(kC + L"\\mvd\\REPORT.DOC"), "the source has gone");
 }
@@ -285,7 +290,8 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
   for (const ControlId next : order) {
     PostKey(app.Focus(), VK_TAB);
     check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }),
-               "Tab reaches " + std::string(Control(next).name));
+               "Tab reaches " + std::string(Control(next).name) + ", focus on control " +
+                   std::to_string(GetDlgCtrlID(app.Focus())));
   }
   PostAltKey(app.Focus(), L'a');
   check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtFileName); }),
@@ -318,11 +324,7 @@ void UnicodeName(Check& check, const std::wstring& program) {
   if (!dialog) return;
   check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), Utf8(name), "the name box");
   ChooseMove(check, dialog);
-  ChooseDrive(check, dialog, L'd', L"D:\\");
-  Open(check, dialog, L"tarnivo-e2e", kD);
-  Open(check, dialog, L"uni", kD + L"\\uni");
-  Click(dialog, ControlId::cmdOK);
-  check.That(app.Exited(), "the program ends after the move");
+  OkIntoFolderOnD(check, app, dialog, L"uni");
   check.Equal(ReadFileText(kD + L"\\uni\\" + name), "unicode", "moved under its own name");
   check.That(!Exists(kC + L"\\uni\\" + name), "the source has gone");
 }
@@ -369,6 +371,33 @@ void StopLongCopy(Check& check, const std::wstring& program) {
   RemoveTree(kC + L"\\big");
 }
 
+// The verb that the setup registers, started as Explorer starts it: its
+// command with %1 replaced by the chosen file's long path.
+void InstalledVerb(Check& check, const std::wstring&) {
+  wchar_t command[1024] = {};
+  DWORD size = sizeof command;
+  const bool registered = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Tarnivo\\command", nullptr,
+                                       RRF_RT_REG_SZ, nullptr, command, &size) == ERROR_SUCCESS;
+  check.That(registered, "the verb's command is registered");
+  std::wstring line = command;
+  const std::size_t at = line.find(L"%1");
+  check.That(at != std::wstring::npos, "the command takes the file as %1: " + Utf8(line));
+  if (!registered || at == std::wstring::npos) return;
+  const std::wstring folder = kC + L"\\verb\\My Letters";
+  FreshFolder(folder);
+  FreshFolder(kD + L"\\verb");
+  const std::wstring file = folder + L"\\Letter to Ann.doc";
+  WriteFileText(file, "by the verb");
+  App app(line.replace(at, 2, file));
+  const HWND dialog = DialogOf(check, app);
+  if (!dialog) return;
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc", "the stored name");
+  check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
+  OkIntoFolderOnD(check, app, dialog, L"verb");
+  check.Equal(ReadFileText(kD + L"\\verb\\Letter to Ann.doc"), "by the verb", "the copy");
+  check.Equal(ReadFileText(file), "by the verb", "the source stays");
+}
+
 void LayoutAndHelp(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\layout");
   WriteFileText(kC + L"\\layout\\l.txt", "l");
@@ -413,58 +442,160 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   check.Equal(ReadFileText(kC + L"\\layout\\l.txt"), "l", "nothing changed");
 }
 
-// The exe's own record: the icon in two sizes, the version, the manifest.
-void ExeResources(Check& check, const std::wstring& program) {
-  const HMODULE exe = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  check.That(exe != nullptr, "the exe loads as data");
-  if (!exe) return;
-  const auto resource = [exe](const wchar_t* type) -> std::string {
-    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), type);
-    HGLOBAL loaded = found ? LoadResource(exe, found) : nullptr;
-    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    return data ? std::string(data, SizeofResource(exe, found)) : std::string();
-  };
-  const std::string group = resource(MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
-  std::string sizes;
-  for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
-    const auto width = static_cast<unsigned char>(group[at]);
-    const auto bits = static_cast<unsigned char>(group[at + 6]);
-    sizes += std::to_string(width) + "x" + std::to_string(width) + "@" + std::to_string(bits) + " ";
+// The processor an exe is built for, from its PE header, as a manifest names
+// it: "x86", "amd64", or "machine 0x..." for any other.
+std::string ExeArchitecture(const std::wstring& program) {
+  HANDLE h = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+  unsigned char head[4096] = {};
+  DWORD read = 0;
+  ReadFile(h, head, sizeof head, &read, nullptr);
+  CloseHandle(h);
+  const auto word = [&](DWORD at) { return at + 2 <= read ? head[at] | head[at + 1] << 8 : -1; };
+  const DWORD pe = static_cast<DWORD>(word(0x3C)) | static_cast<DWORD>(word(0x3E)) << 16;
+  if (read < 64 || pe + 6 > read || std::string(reinterpret_cast<char*>(head + pe), 4) != std::string("PE\0\0", 4)) {
+    return "<not a PE file>";
   }
-  check.Equal(sizes, "16x16@8 32x32@8 ", "icon images");
-  const std::string manifest = resource(MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  const int machine = word(pe + 4);
+  if (machine == IMAGE_FILE_MACHINE_I386) return "x86";
+  if (machine == IMAGE_FILE_MACHINE_AMD64) return "amd64";
+  return "machine " + std::to_string(machine);
+}
+
+// Where the common controls DLL that a running program has loaded lies, in
+// lower case; empty when it has none.
+std::string LoadedCommonControls(DWORD pid) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return "";
+  std::wstring path;
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+    if (_wcsicmp(module.szModule, L"comctl32.dll") == 0) path = module.szExePath;
+  }
+  CloseHandle(snapshot);
+  for (wchar_t& c : path) c = towlower(c);
+  return Utf8(path);
+}
+
+BOOL CALLBACK KeepFirstResource(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+  HRSRC info = FindResourceW(module, name, type);
+  HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
+  const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (data) reinterpret_cast<std::string*>(param)->assign(data, SizeofResource(module, info));
+  return FALSE;
+}
+
+// The first resource of a type in a module loaded as data; empty if none.
+std::string FirstResource(HMODULE module, const wchar_t* type) {
+  std::string found;
+  EnumResourceNamesW(module, type, &KeepFirstResource, reinterpret_cast<LONG_PTR>(&found));
+  return found;
+}
+
+// What an exe says of itself: its icon images, its manifest, its processor
+// and its version record.
+struct ExeRecord {
+  explicit ExeRecord(const std::wstring& path) : machine(ExeArchitecture(path)) {
+    if (const HMODULE exe = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+      const std::string group = FirstResource(exe, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+      for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+        const auto width = static_cast<unsigned char>(group[at]);
+        const auto bits = static_cast<unsigned char>(group[at + 6]);
+        icons += std::to_string(width) + "x" + std::to_string(width) + "@" + std::to_string(bits) + " ";
+      }
+      manifest = FirstResource(exe, MAKEINTRESOURCEW(24));  // RT_MANIFEST
+      FreeLibrary(exe);
+    }
+    DWORD handle = 0;
+    info.resize(GetFileVersionInfoSizeW(path.c_str(), &handle));
+    VS_FIXEDFILEINFO* found = nullptr;
+    UINT length = 0;
+    if (!info.empty() && GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
+        VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&found), &length) && found) {
+      fixed = *found;
+    }
+  }
+  // A string of the version record (US English, Unicode); "<none>" if missing.
+  std::string Version(const wchar_t* key) const {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+    return !info.empty() && VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) &&
+                   value
+               ? Utf8(value)
+               : std::string("<none>");
+  }
+  std::string machine;  // "x86", "amd64"
+  std::string icons;    // "16x16@8 32x32@8 "
+  std::string manifest;
+  VS_FIXEDFILEINFO fixed{};
+  std::string info;
+};
+
+// The version numbers and texts an exe of this project carries.
+void CheckVersion(Check& check, const ExeRecord& exe) {
+  const DWORD ms = MAKELONG(TARNIVO_VERSION_MINOR, TARNIVO_VERSION_MAJOR);
+  const DWORD ls = MAKELONG(TARNIVO_VERSION_TWEAK, TARNIVO_VERSION_PATCH);
+  check.Equal(exe.fixed.dwFileVersionMS, ms, "file version major, minor");
+  check.Equal(exe.fixed.dwFileVersionLS, ls, "file version patch, build");
+  check.Equal(exe.fixed.dwProductVersionMS, ms, "product version major, minor");
+  check.Equal(exe.fixed.dwProductVersionLS, ls, "product version patch, build");
+  for (const wchar_t* key : {L"FileVersion", L"ProductVersion"}) {
+    check.Equal(exe.Version(key), TARNIVO_VERSION_TEXT, Utf8(key));
+  }
+  check.Equal(exe.icons, "16x16@8 32x32@8 ", "icon images");
+}
+
+// The exe's own record: the icon in two sizes, the version, the manifest for
+// its own processor, and the common controls 6 that the manifest brings in.
+void ExeResources(Check& check, const std::wstring& program) {
+  const ExeRecord exe(program);
+  CheckVersion(check, exe);
+  check.Equal(exe.Version(L"FileDescription"), "Copy files from the explorer to any folder", "FileDescription");
+  const std::string& manifest = exe.manifest;
   check.That(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
                  manifest.find("version=\"6.0.0.0\"") != std::string::npos,
              "the manifest asks for common controls 6");
   check.That(manifest.find("<dpiAware>true</dpiAware>") != std::string::npos, "the manifest is DPI-aware");
-  FreeLibrary(exe);
+  // Both the program's identity and the dependency name the exe's processor.
+  const std::string& machine = exe.machine;
+  const std::string key = "processorArchitecture=\"";
+  int named = 0;
+  for (std::size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at + 1), ++named) {
+    const std::size_t from = at + key.size();
+    check.Equal(manifest.substr(from, manifest.find('"', from) - from), machine, "manifest architecture");
+  }
+  check.Equal(named, 2, "architectures named in the manifest");
 
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(program.c_str(), &handle);
-  std::string info(size, '\0');
-  check.That(size > 0 && GetFileVersionInfoW(program.c_str(), 0, size, info.data()), "a version record");
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
-    check.Equal(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "FILEVERSION 1,0");
-    check.Equal(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "FILEVERSION 0,22");
-    check.Equal(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(0, 1)), "PRODUCTVERSION 1,0");
-    check.Equal(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(22, 0)), "PRODUCTVERSION 0,22");
-  } else {
-    check.That(false, "a fixed version record");
-  }
-  const struct {
-    const wchar_t* key;
-    const char* value;
-  } strings[] = {{L"FileVersion", "1.00.0022"},
-                 {L"ProductVersion", "1.00.0022"},
-                 {L"FileDescription", "Copy files from the explorer to any folder"}};
-  for (const auto& s : strings) {
-    wchar_t* value = nullptr;
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
-    const bool found = VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) && value;
-    check.Equal(found ? Utf8(value) : std::string("<none>"), s.value, Utf8(s.key));
-  }
+  FreshFolder(kC + L"\\res");
+  WriteFileText(kC + L"\\res\\r.txt", "r");
+  App app(program, kC + L"\\res\\r.txt");
+  const HWND dialog = DialogOf(check, app);
+  if (!dialog) return;
+  // Version 6 comes from its side-by-side folder for the exe's processor,
+  // C:\windows\winsxs\amd64_microsoft.windows.common-controls_<key>_6.0.<build>_...;
+  // the old one from system32.
+  const std::string loaded = LoadedCommonControls(app.ProcessId());
+  check.That(loaded.find("\\winsxs\\" + machine + "_microsoft.windows.common-controls_6595b64144ccf1df_6.") !=
+                 std::string::npos,
+             "common controls 6 for " + machine + " are loaded, got [" + loaded + "]");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  check.That(app.Exited(), "closing the window ends the program");
+}
+
+// The setup beside the program: built for the same processor, with the
+// program's icon, a version record of its own and no request for
+// administrator rights.
+void SetupRecord(Check& check, const std::wstring& program) {
+  const std::wstring setup = program.substr(0, program.rfind(L'\\') + 1) + L"tarnivo-" TARNIVO_VERSION_TEXT +
+                             (sizeof(void*) == 8 ? L"-win64" : L"-win32") + L"-setup.exe";
+  const ExeRecord exe(setup);
+  check.Equal(exe.machine, TARNIVO_MANIFEST_ARCH, "the setup's processor");
+  CheckVersion(check, exe);
+  check.Equal(exe.Version(L"ProductName"), "Tarnivo", "ProductName");
+  check.Equal(exe.Version(L"FileDescription"), "Tarnivo Setup", "FileDescription");
+  check.That(exe.manifest.find("level=\"asInvoker\"") != std::string::npos, "the setup runs as the user");
 }
 
 }  // namespace
@@ -489,6 +620,8 @@ std::vector<TestCase> Scenarios(const std::wstring& program) {
       {"e2e: layout, help, close box", with(LayoutAndHelp)},
       {"e2e: a long copy and move stopped by Escape and Cancel", with(StopLongCopy)},
       {"exe: icon, manifest and version record", with(ExeResources)},
+      {"setup: icon, version record, no administrator rights", with(SetupRecord)},
+      {"setup: the registered verb opens the dialog, a copy through it works", with(InstalledVerb)},
   };
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::view {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::posix {
 namespace {
@@ -20,21 +20,58 @@ bool IsLegal83Char(char32_t c) {
   return c < 0x80 && kSpecial83.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// The characters of one part of an alias: spaces and dots dropped, letters
-// upper-cased, anything else an 8.3 name cannot hold becomes '_'.
-std::string AliasPart(std::u32string_view chars, std::size_t limit) {
-  std::string out;
-  for (const char32_t c : chars) {
-    if (out.size() == limit) break;
-    if (c == ' ' || c == '.') continue;
-    if (IsLegal83Char(c)) {
-      out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+// Up to `limit` characters of one part of an alias, written to `out`:
+// spaces and dots dropped, letters upper-cased, anything else an 8.3 name
+// cannot hold becomes '_'. Returns how many were written.
+std::size_t AliasPart(std::string_view bytes, char* out, std::size_t limit) {
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < bytes.size() && written < limit;) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    char32_t c = byte;
+    if (byte < 0x80) {
+      ++i;
     } else {
-      out.push_back('_');
+      c = DecodeNext(bytes, i);
+    }
+    if (c == ' ' || c == '.') continue;
+    if (!IsLegal83Char(c)) {
+      out[written++] = '_';
+    } else {
+      out[written++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     }
   }
-  return out;
+  return written;
 }
+
+// What an alias is built from: the start (up to six characters of the name
+// before its last dot) and the suffix ("." and up to three characters of the
+// extension, or ""). Leading dots are skipped: ".profile" => {"PROFIL", ""};
+// "archive.tar.gz" => {"ARCHIV", ".GZ"}. An empty start gives no alias.
+// Made for every name of a folder that is searched by alias, so it stays off
+// the heap.
+class Basis {
+ public:
+  explicit Basis(std::string_view name) {
+    const std::size_t first = name.find_first_not_of('.');
+    if (first == std::string_view::npos) return;
+    name.remove_prefix(first);
+    const std::size_t dot = name.rfind('.');
+    start_size_ = AliasPart(name.substr(0, dot), start_, sizeof start_);
+    if (dot != std::string_view::npos) {
+      suffix_size_ = AliasPart(name.substr(dot + 1), suffix_ + 1, sizeof suffix_ - 1);
+      if (suffix_size_ > 0) ++suffix_size_;
+    }
+  }
+
+  std::string_view start() const { return {start_, start_size_}; }
+  std::string_view suffix() const { return {suffix_, suffix_size_}; }
+
+ private:
+  char start_[6] = {};
+  std::size_t start_size_ = 0;
+  char suffix_[4] = {'.'};
+  std::size_t suffix_size_ = 0;
+};
 
 // The aliases given so far, as 64-bit hashes in one open table: a folder of
 // 100 000 entries costs 2 MB. Two aliases with one hash count as one, so a
@@ -73,6 +110,74 @@ std::string AsciiUpper(std::string s) {
   return s;
 }
 
+bool IsAscii(std::string_view name) {
+  return std::none_of(name.begin(), name.end(),
+                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The spelling that a name which needs no alias keeps from every alias: its
+// own in capitals, or that of the 8.3 name its letters fold to ("\u212A~1"
+// with the Kelvin sign is found by "K~1"); "" for none.
+std::string ReservedSpelling(std::string_view name) {
+  if (IsLegal83(name)) return AsciiUpper(std::string(name));
+  if (IsAscii(name)) return {};
+  const std::string folded = Encode(FoldKey(std::string(name)));
+  return IsLegal83(folded) ? AsciiUpper(folded) : std::string();
+}
+
+// Gives the aliases of a folder's names, fed in name order: each name that
+// needs one gets the first number of its start that no name before it took
+// and no reserved spelling holds.
+class Numbering {
+ public:
+  explicit Numbering(std::size_t count) : used_(count) {}
+
+  // Before the first Next: keeps every alias off the spelling of `name`.
+  void Reserve(std::string_view name) {
+    const std::string spelling = ReservedSpelling(name);
+    if (!spelling.empty()) used_.Insert(spelling);
+  }
+
+  // The alias of the next name in name order, "" where it needs none.
+  std::string Next(std::string_view name);
+
+ private:
+  AliasSet used_;
+  std::unordered_map<std::string, unsigned long> next_number_;
+  std::unordered_map<std::string, unsigned long> highest_;
+};
+
+std::string Numbering::Next(std::string_view name) {
+  if (IsLegal83(name)) return {};
+  const Basis basis(name);
+  if (basis.start().empty()) return {};
+  const std::string suffix(basis.suffix());
+  unsigned long& n = next_number_[std::string(basis.start()) + suffix];
+  for (;;) {
+    ++n;
+    std::string number(1, '~');
+    number += std::to_string(n);
+    if (number.size() > 8) return {};  // no alias left for this start
+    const std::string start(basis.start().substr(0, 8 - number.size()));
+    // Starts cut short are shared by several names: each goes on from the
+    // highest number taken with it, so a big folder costs one pass.
+    std::string key = start;
+    key += '|';
+    key += std::to_string(number.size());
+    key += suffix;
+    unsigned long& taken = highest_[key];
+    if (n <= taken) {
+      n = taken;
+      continue;
+    }
+    std::string alias = start + number + suffix;
+    if (used_.Insert(alias)) {
+      taken = n;
+      return alias;
+    }
+  }
+}
+
 }  // namespace
 
 std::u32string FoldKey(const std::string& name) {
@@ -107,69 +212,68 @@ bool IsLegal83(std::string_view name) {
 }
 
 std::vector<std::string> MakeAliases(const std::vector<std::string_view>& sorted_names) {
-  std::vector<std::string> aliases(sorted_names.size());
-  // An alias must not be taken for any name that needs none, nor for a name
-  // that a lookup of the alias would find first: one whose letters fold to
-  // those of an 8.3 name ("\u212A~1" with the Kelvin sign is found by "K~1").
-  AliasSet used(sorted_names.size());
-  for (const std::string_view name : sorted_names) {
-    if (IsLegal83(name)) {
-      used.Insert(AsciiUpper(std::string(name)));
-    } else if (std::any_of(name.begin(), name.end(),
-                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-      const std::string folded = Encode(FoldKey(std::string(name)));
-      if (IsLegal83(folded)) used.Insert(AsciiUpper(folded));
-    }
-  }
-  std::unordered_map<std::string, unsigned long> next_number;
-  std::unordered_map<std::string, unsigned long> highest;
-  for (std::size_t i = 0; i < sorted_names.size(); ++i) {
-    const std::string_view name = sorted_names[i];
-    if (IsLegal83(name)) continue;
-    std::u32string chars = Decode(std::string(name));
-    const std::size_t first = chars.find_first_not_of(U'.');
-    if (first == std::u32string::npos) continue;
-    chars.erase(0, first);  // ".profile" is built from "profile"
-    const std::size_t dot = chars.rfind(U'.');
-    const std::u32string_view all(chars);
-    const std::string base = AliasPart(all.substr(0, dot), 6);
-    std::string suffix;
-    if (dot != std::u32string::npos) {
-      const std::string ext = AliasPart(all.substr(dot + 1), 3);
-      if (!ext.empty()) suffix = "." + ext;
-    }
-    if (base.empty()) continue;
-    unsigned long& n = next_number[base + suffix];
-    for (;;) {
-      ++n;
-      std::string number(1, '~');
-      number += std::to_string(n);
-      if (number.size() > 8) break;  // no alias left for this start
-      const std::string start = base.substr(0, 8 - number.size());
-      // Starts cut short are shared by several names: each goes on from the
-      // highest number taken with it, so a big folder costs one pass.
-      std::string key = start;
-      key += '|';
-      key += std::to_string(number.size());
-      key += suffix;
-      unsigned long& taken = highest[key];
-      if (n <= taken) {
-        n = taken;
-        continue;
-      }
-      std::string alias = start + number + suffix;
-      if (used.Insert(alias)) {
-        taken = n;
-        aliases[i] = std::move(alias);
-        break;
-      }
-    }
-  }
+  Numbering numbering(sorted_names.size());
+  for (const std::string_view name : sorted_names) numbering.Reserve(name);
+  std::vector<std::string> aliases;
+  aliases.reserve(sorted_names.size());
+  for (const std::string_view name : sorted_names) aliases.push_back(numbering.Next(name));
   return aliases;
 }
 
 std::vector<std::string> MakeAliases(const std::vector<std::string>& sorted_names) {
   return MakeAliases(std::vector<std::string_view>(sorted_names.begin(), sorted_names.end()));
+}
+
+AliasLookup::AliasLookup(std::string_view alias) {
+  // "START~N.SUF": the suffix from the first dot, the number after the last
+  // '~' before it, without a leading zero.
+  if (!IsLegal83(alias)) return;
+  alias_ = AsciiUpper(std::string(alias));
+  const std::size_t dot = alias_.find('.');
+  const std::string_view head = std::string_view(alias_).substr(0, dot);
+  const std::size_t tilde = head.rfind('~');
+  if (tilde == 0 || tilde == std::string_view::npos || tilde > 6) return;
+  const std::string_view number = head.substr(tilde + 1);
+  if (number.empty() || number.front() == '0' ||
+      !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return;
+  }
+  start_ = head.substr(0, tilde);
+  if (dot != std::string::npos) suffix_ = alias_.substr(dot);
+  possible_ = true;
+}
+
+bool AliasLookup::Concerns(std::string_view name) const {
+  if (!possible_) return false;
+  if (IsLegal83(name) || !IsAscii(name)) {
+    // A reserved spelling that starts like the alias may push its number on.
+    const std::string spelling = ReservedSpelling(name);
+    if (spelling.compare(0, start_.size(), start_) == 0) return true;
+    if (IsLegal83(name)) return false;
+  }
+  // Every alias of a name with this suffix whose start begins like the
+  // alias's is numbered against it; no other name's is.
+  const Basis basis(name);
+  return basis.suffix() == suffix_ && basis.start().substr(0, start_.size()) == start_;
+}
+
+std::size_t AliasLookup::Find(const std::vector<std::string_view>& names) const {
+  if (!possible_) return kNone;
+  Numbering numbering(names.size());
+  for (const std::string_view name : names) numbering.Reserve(name);
+  // Numbered in name order, taken from a heap: the alias is usually given
+  // to one of the first few, so most names are never put in order.
+  std::vector<std::size_t> heap(names.size());
+  for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = i;
+  const auto later = [&](std::size_t a, std::size_t b) { return names[a] > names[b]; };
+  std::make_heap(heap.begin(), heap.end(), later);
+  while (!heap.empty()) {
+    std::pop_heap(heap.begin(), heap.end(), later);
+    const std::size_t first = heap.back();
+    heap.pop_back();
+    if (numbering.Next(names[first]) == alias_) return first;
+  }
+  return kNone;
 }
 
 bool HasWildcards(const std::string& text) {

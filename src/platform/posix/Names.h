@@ -1,8 +1,9 @@
 // Name rules of the POSIX layer: letter case, 8.3 aliases and DOS wildcards.
 // Names are raw bytes; bytes that are not UTF-8 count as characters of their
-// own (see paths/Text.h), so such a name only ever matches itself.
+// own (see text/Text.h), so such a name only ever matches itself.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,35 @@ bool IsLegal83(std::string_view name);
 //   {"Letter to Ann.doc", "Letter to Bob.doc"} => {"LETTER~1.DOC", "LETTER~2.DOC"}
 std::vector<std::string> MakeAliases(const std::vector<std::string_view>& sorted_names);
 std::vector<std::string> MakeAliases(const std::vector<std::string>& sorted_names);
+
+// The entry that one alias names, found without numbering the whole folder:
+// only names whose aliases share a start with it are numbered against it.
+// Give Concerns every name of the folder, then Find among the ones it kept.
+// The answer is the one MakeAliases gives for the whole folder.
+//   AliasLookup lookup("mydocu~2");   // letter case does not matter
+//   lookup.Concerns("My Documents") => true    (start "MYDOCU")
+//   lookup.Concerns("MYDOCU~1")     => true    (a legal name it must skip)
+//   lookup.Concerns("My Music")     => false   (start "MYMUSI")
+//   lookup.Find({"MYDOCU~1", "My Documents"}) => 1
+class AliasLookup {
+ public:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  explicit AliasLookup(std::string_view alias);
+
+  // False for every name when `alias` cannot be an alias at all.
+  bool Concerns(std::string_view name) const;
+
+  // The index in `names` (the names Concerns kept, in any order) of the one
+  // whose alias is `alias`, or kNone.
+  std::size_t Find(const std::vector<std::string_view>& names) const;
+
+ private:
+  bool possible_ = false;
+  std::string alias_;   // in capitals
+  std::string start_;   // before the '~' of the number: "MYDOCU"
+  std::string suffix_;  // "" or "." and the extension: ".TXT"
+};
 
 bool HasWildcards(const std::string& text);
 

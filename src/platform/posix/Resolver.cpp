@@ -179,15 +179,32 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       if (SameName(entry, name, key, ascii)) found.push_back({entry, type, n});
     });
   } else {
-    // It may be an alias: the folder is read once, whole, for both.
-    const std::vector<std::string>& aliases = Aliases();
-    for (const Entry& e : entries_) {
-      if (SameName(e.name, name, key, ascii)) found.push_back(e);
-    }
-    for (std::size_t i = 0; i < entries_.size() && found.empty(); ++i) {
-      if (!aliases[i].empty() && SameName(aliases[i], name, key, ascii)) {
-        found.push_back(entries_[i]);
+    // It may be an alias. One pass keeps the entries that match by name and
+    // the few that are numbered against the alias; those are numbered only
+    // when no name matches.
+    const AliasLookup lookup(name);
+    std::string kept_names;  // one after the other
+    struct Kept {
+      std::size_t at;
+      std::size_t size;
+      unsigned char type;
+    };
+    std::vector<Kept> kept;
+    ForEach([&](const char* n, unsigned char type) {
+      if (SameName(n, name, key, ascii)) {
+        found.push_back({n, type});
+      } else if (found.empty() && lookup.Concerns(n)) {
+        const std::size_t size = std::strlen(n);
+        kept.push_back({kept_names.size(), size, type});
+        kept_names.append(n, size);
       }
+    });
+    if (found.empty() && !kept.empty()) {
+      std::vector<std::string_view> names;
+      names.reserve(kept.size());
+      for (const Kept& k : kept) names.emplace_back(kept_names.data() + k.at, k.size);
+      const std::size_t at = lookup.Find(names);
+      if (at != AliasLookup::kNone) found.push_back({std::string(names[at]), kept[at].type});
     }
   }
   std::sort(found.begin(), found.end(), ByNativeName);

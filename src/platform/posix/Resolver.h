@@ -50,9 +50,10 @@ struct DrivePath {
   std::vector<std::string> parts;  // below the root
 };
 
-// The entries of one folder. A plain name is looked for while the folder is
-// read, keeping only what matches, so a folder of any size costs one pass
-// and no memory; patterns and aliases read it whole, in name order.
+// The entries of one folder. A name is looked for while the folder is read,
+// keeping only what matches (and, for an alias, the few names numbered
+// against it), so a folder of any size costs one pass and little memory;
+// patterns read it whole, in name order.
 class Listing {
  public:
   struct Entry {

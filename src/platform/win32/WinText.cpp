@@ -3,30 +3,10 @@
 #include <array>
 #include <string_view>
 
-#include "paths/Text.h"
+#include "text/Text.h"
 
 namespace tarnivo::win32 {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
@@ -41,36 +21,8 @@ std::string UpperAscii(std::string_view text) {
 std::wstring Widen(const std::string& utf8) {
   std::wstring out;
   out.reserve(utf8.size());
-  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char b = s[i];
-    std::size_t len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (b < 0x80) {
-      len = 1;
-      cp = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      len = 2, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4, cp = b & 0x07, min = 0x10000;
-    }
-    bool ok = len != 0 && i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      ok = IsContinuation(s[i + k]);
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    // Surrogates are accepted: they are the lone ones of a UTF-16 name.
-    ok = ok && cp >= min && cp <= 0x10FFFF;
-    if (!ok) {
-      out.push_back(L'\xFFFD');
-      ++i;
-      continue;
-    }
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = DecodeNext(utf8, i, NonUtf8::kReplace);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
@@ -78,7 +30,6 @@ std::wstring Widen(const std::string& utf8) {
     } else {
       out.push_back(static_cast<wchar_t>(cp));
     }
-    i += len;
   }
   return out;
 }

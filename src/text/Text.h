@@ -1,4 +1,5 @@
-// Character-level text helpers for UTF-8 path text.
+// Character-level text helpers for UTF-8 path text, shared by the core and
+// the platform layers.
 //
 // Positions count characters, never bytes, and start at 1 as in the path
 // functions. A byte that does not begin a valid UTF-8 sequence counts as one
@@ -9,12 +10,36 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tarnivo {
 
+// What decoding makes of bytes that are not UTF-8.
+enum class NonUtf8 {
+  // Each byte that does not begin a valid sequence is one character,
+  // U+DC80 + byte, which Encode turns back into that byte. An encoded
+  // surrogate is not UTF-8: its three bytes are three such characters.
+  //   "a\xFF" => {'a', U+DCFF}   "\xED\xA0\x80" => {U+DCED, U+DCA0, U+DC80}
+  kEscape,
+  // An encoded surrogate (how a lone surrogate of a UTF-16 name travels) is
+  // that surrogate; any other byte that does not begin a valid sequence is
+  // U+FFFD.
+  //   "a\xFF" => {'a', U+FFFD}   "\xED\xA0\x80" => {U+D800}
+  kReplace,
+};
+
+// The character that starts at byte `at` of `text`, with `at` moved past
+// it; `at` must lie inside `text`.
+//   DecodeNext("\xC3\x84x", at = 0) => U+00C4, at = 2
+char32_t DecodeNext(std::string_view text, std::size_t& at, NonUtf8 mode = NonUtf8::kEscape);
+
 // UTF-8 <=> code points; Encode(Decode(s)) == s for every byte string.
-std::u32string Decode(const std::string& text);
+std::u32string Decode(std::string_view text, NonUtf8 mode = NonUtf8::kEscape);
 std::string Encode(const std::u32string& chars);
+
+// Appends the UTF-8 form of `c`, a surrogate too (three bytes), with no
+// escape turned back: AppendUtf8(s, U+00C4) appends "\xC3\x84".
+void AppendUtf8(std::string& out, char32_t c);
 
 // The number of characters: CharCount("Ä.doc") => 5.
 std::size_t CharCount(const std::string& text);

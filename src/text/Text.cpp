@@ -1,4 +1,4 @@
-#include "paths/Text.h"
+#include "text/Text.h"
 
 #include <algorithm>
 #include <iterator>
@@ -11,7 +11,7 @@ struct CasePair {
   char32_t to;
 };
 
-#include "paths/CaseTables.inc"
+#include "text/CaseTables.inc"
 
 template <std::size_t N>
 char32_t Lookup(const CasePair (&table)[N], char32_t c) {
@@ -27,71 +27,79 @@ bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
 
-std::u32string Decode(const std::string& text) {
-  std::u32string out;
-  out.reserve(text.size());
+char32_t DecodeNext(std::string_view text, std::size_t& at, NonUtf8 mode) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char b = s[i];
-    std::size_t len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (b < 0x80) {
-      len = 1;
-      cp = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      len = 2;
-      cp = b & 0x1F;
-      min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3;
-      cp = b & 0x0F;
-      min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4;
-      cp = b & 0x07;
-      min = 0x10000;
-    }
-    bool ok = len != 0 && i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      ok = IsContinuation(s[i + k]);
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-    if (ok) {
-      out.push_back(cp);
-      i += len;
-    } else {
-      out.push_back(kEscapeBase + b);
-      ++i;
-    }
+  const unsigned char b = s[at];
+  std::size_t len = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if (b < 0x80) {
+    len = 1;
+    cp = b;
+  } else if ((b & 0xE0) == 0xC0) {
+    len = 2;
+    cp = b & 0x1F;
+    min = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    len = 3;
+    cp = b & 0x0F;
+    min = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    len = 4;
+    cp = b & 0x07;
+    min = 0x10000;
   }
+  bool ok = len != 0 && at + len <= n;
+  for (std::size_t k = 1; ok && k < len; ++k) {
+    ok = IsContinuation(s[at + k]);
+    cp = (cp << 6) | (s[at + k] & 0x3F);
+  }
+  // Overlong forms and values past U+10FFFF are never UTF-8; surrogates only
+  // where the mode keeps them.
+  const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+  ok = ok && cp >= min && cp <= 0x10FFFF && (mode == NonUtf8::kReplace || !surrogate);
+  if (!ok) {
+    ++at;
+    return mode == NonUtf8::kEscape ? kEscapeBase + b : 0xFFFD;
+  }
+  at += len;
+  return cp;
+}
+
+std::u32string Decode(std::string_view text, NonUtf8 mode) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) out.push_back(DecodeNext(text, i, mode));
   return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
 }
 
 std::string Encode(const std::u32string& chars) {
   std::string out;
   out.reserve(chars.size());
   for (const char32_t c : chars) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+    if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
       out.push_back(static_cast<char>(c - kEscapeBase));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      AppendUtf8(out, c);
     }
   }
   return out;
