@@ -153,7 +153,7 @@ const std::vector<Listing::Entry>& Listing::All() {
     ForEach([&](const std::string& name, unsigned char type, const char* n) {
       entries_.push_back({name, type, n});
     });
-    std::sort(entries_.begin(), entries_.end(), ByNativeName);
+    std::sort(entries_.begin(), entries_.end(), ByName);
     loaded_ = true;
   }
   return entries_;
@@ -188,15 +188,15 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       std::size_t at;
       std::size_t size;
       unsigned char type;
+      std::string native;
     };
     std::vector<Kept> kept;
-    ForEach([&](const char* n, unsigned char type) {
-      if (SameName(n, name, key, ascii)) {
-        found.push_back({n, type});
-      } else if (found.empty() && lookup.Concerns(n)) {
-        const std::size_t size = std::strlen(n);
-        kept.push_back({kept_names.size(), size, type});
-        kept_names.append(n, size);
+    ForEach([&](const std::string& entry, unsigned char type, const char* n) {
+      if (SameName(entry, name, key, ascii)) {
+        found.push_back({entry, type, n});
+      } else if (found.empty() && lookup.Concerns(entry)) {
+        kept.push_back({kept_names.size(), entry.size(), type, n});
+        kept_names += entry;
       }
     });
     if (found.empty() && !kept.empty()) {
@@ -204,10 +204,12 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       names.reserve(kept.size());
       for (const Kept& k : kept) names.emplace_back(kept_names.data() + k.at, k.size);
       const std::size_t at = lookup.Find(names);
-      if (at != AliasLookup::kNone) found.push_back({std::string(names[at]), kept[at].type});
+      if (at != AliasLookup::kNone) {
+        found.push_back({std::string(names[at]), kept[at].type, kept[at].native});
+      }
     }
   }
-  std::sort(found.begin(), found.end(), ByNativeName);
+  std::sort(found.begin(), found.end(), ByName);
   return found;
 }
 

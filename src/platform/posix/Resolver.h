@@ -66,8 +66,8 @@ class Listing {
 
   const std::string& folder() const { return folder_; }
 
-  // Every entry that can be written in drive form, in the order of the names
-  // on disk (the folder's own order). Throws when the folder cannot be read.
+  // Every entry that can be written in drive form, in name order (the
+  // folder's own order). Throws when the folder cannot be read.
   const std::vector<Entry>& All();
 
   // The alias of each entry of All(), "" where it needs none.
@@ -94,7 +94,8 @@ class Listing {
   // every entry that can be written in drive form.
   template <typename Visit>
   void ForEach(Visit visit) const;
-  static bool ByNativeName(const Entry& a, const Entry& b) { return a.native < b.native; }
+  // Name order is that of the drive-form names, the names aliases are made from.
+  static bool ByName(const Entry& a, const Entry& b) { return a.name < b.name; }
 
   std::string folder_;
   bool loaded_ = false;
