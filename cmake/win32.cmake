@@ -61,8 +61,9 @@ add_executable(tarnivo_wine_driver
   tests/wine/Files.cpp
   tests/wine/Scenarios.cpp
   tests/wine/PlatformChecks.cpp
+  tests/contract/PlatformContract.cpp
 )
-target_include_directories(tarnivo_wine_driver PRIVATE tests/wine ${TARNIVO_GENERATED_DIR})
+target_include_directories(tarnivo_wine_driver PRIVATE tests/wine tests/contract ${TARNIVO_GENERATED_DIR})
 target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version)
 target_compile_options(tarnivo_wine_driver PRIVATE -municode)
 target_link_options(tarnivo_wine_driver PRIVATE -static -municode)

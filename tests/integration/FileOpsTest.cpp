@@ -78,27 +78,19 @@ TEST_F(FileOps, CopyReplacesAnOrdinaryFileAndKeepsModeAndTime) {
   ASSERT_EQ(::utimes((tree / "c/Src/Report.doc").c_str(), times), 0);
 
   platform->CopyFile("C:\\SRC\\REPORT.DOC", "C:\\Dst\\OLD.DOC");
-  // The existing entry keeps its own spelling.
-  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc"}));
   EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data);
   EXPECT_EQ(ModeOf(tree / "c/Dst/Old.doc"), 0440u);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat((tree / "c/Dst/Old.doc").c_str(), &st), 0);
   EXPECT_EQ(st.st_mtime, 1200000000);
   ASSERT_FALSE(ui.progress.empty());
   EXPECT_EQ(ui.progress.back().first, std::uint64_t{3} << 20);
   EXPECT_EQ(ui.progress.back().second, std::uint64_t{3} << 20);
-
-  platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\New Name.doc");
-  EXPECT_TRUE(ReadAll(tree / "c/Dst/New Name.doc") == source_data);
   EXPECT_TRUE(Leftovers(tree / "c/Dst").empty());
 }
 
-TEST_F(FileOps, CopyRefusesWhatWindowsRefusesAndWhatIsNotOneFile) {
-  MakeDir(tree / "c/Dst/Folder");
-  WriteAll(tree / "c/Dst/ReadOnly.doc", "ro", 0444);
-  WriteAll(tree / "c/Dst/.hidden", "hidden");
-  ASSERT_EQ(::mkfifo((tree / "c/Dst/pipe").c_str(), 0644), 0);
+// What only Linux has; the refusals Windows shares are the contract's table.
+TEST_F(FileOps, CopyRefusesWhatIsNotOneFile) {
   ASSERT_EQ(::mkfifo((tree / "c/Src/pipe").c_str(), 0644), 0);
   WriteAll(tree / "c/Dst/Same.doc", "1");
   WriteAll(tree / "c/Dst/same.DOC", "2");
@@ -112,28 +104,17 @@ TEST_F(FileOps, CopyRefusesWhatWindowsRefusesAndWhatIsNotOneFile) {
     const char* dest;
   } cases[] = {
       {"C:\\Src\\pipe", "C:\\Dst\\x.doc"},             // not a regular file: never blocks
-      {"C:\\Src", "C:\\Dst\\x.doc"},                   // a folder
-      {"C:\\Src\\None.doc", "C:\\Dst\\x.doc"},         // missing
-      {"C:\\Src\\Report.doc", "C:\\Dst\\Folder"},      // onto a folder
-      {"C:\\Src\\Report.doc", "C:\\Dst\\readonly.doc"},
-      {"C:\\Src\\Report.doc", "C:\\Dst\\.hidden"},
-      {"C:\\Src\\Report.doc", "C:\\Dst\\pipe"},        // system
       {"C:\\Src\\Report.doc", "C:\\Dst\\broken.doc"},  // a link to nothing
       {"C:\\Src\\Report.doc", "C:\\Dst\\SAME.doc"},    // two entries: which?
-      {"C:\\Src\\Report.doc", "C:\\Src\\report.DOC"},  // the source itself
       {"C:\\Src\\Report.doc", "C:\\Dst\\hard.doc"},
       {"C:\\Src\\Report.doc", "C:\\Dst\\link.doc"},
-      {"C:\\Src\\Report.doc", "C:\\Dst\\*.doc"},
-      {"C:\\Src\\Report.doc", "C:\\Dst\\"},
-      {"C:\\Src\\Report.doc", "C:\\Nowhere\\x.doc"},
-      {"C:\\Src\\Report.doc", "D:\\x.doc"},            // drive not ready
   };
   for (const auto& c : cases) {
-    EXPECT_THROW(platform->CopyFile(c.source, c.dest), PlatformError) << c.source << " -> " << c.dest;
+    EXPECT_THROW(platform->CopyFile(c.source, c.dest), PlatformError)
+        << c.source << " -> " << c.dest;
     EXPECT_EQ(Names(tree / "c/Dst"), before) << c.dest;
     ExpectDstUntouched(c.dest);
   }
-  EXPECT_EQ(ReadAll(tree / "c/Dst/ReadOnly.doc"), "ro");
   EXPECT_EQ(ReadAll(tree / "c/Dst/Same.doc"), "1");
 }
 
@@ -143,9 +124,10 @@ TEST_F(FileOps, AFailureAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
     int nth;
     int err;
   } cases[] = {
-      {FileStep::Open, 1, EIO},       {FileStep::Create, 1, EACCES},  {FileStep::CopyRange, 2, ENOSPC},
-      {FileStep::CopyRange, 1, EIO},  {FileStep::Sync, 1, EIO},       {FileStep::Close, 1, EIO},
-      {FileStep::Link, 1, ENOSPC},    {FileStep::Rename, 1, EIO},
+      {FileStep::Open, 1, EIO},         {FileStep::Create, 1, EACCES},
+      {FileStep::CopyRange, 2, ENOSPC}, {FileStep::CopyRange, 1, EIO},
+      {FileStep::Sync, 1, EIO},         {FileStep::Close, 1, EIO},
+      {FileStep::Link, 1, ENOSPC},      {FileStep::Rename, 1, EIO},
   };
   for (const auto& c : cases) {
     FaultAt fault(c.step, c.nth, c.err);
@@ -221,8 +203,6 @@ TEST_F(FileOps, DiskFullOnARealSmallFileSystem) {
 }
 
 TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
-  MakeDir(tree / "c/Src/Folder");
-  WriteAll(tree / "c/Dst/.hidden", "h");
   WriteAll(tree / "c/Src/two.txt", "1");
   WriteAll(tree / "c/Src/TWO.TXT", "2");
   const struct {
@@ -231,16 +211,11 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
     const char* now_at;  // nullptr when it fails
   } cases[] = {
       {"C:\\SRC\\report.doc", "C:\\Dst\\Moved report.doc", "c/Dst/Moved report.doc"},
-      {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC", "c/Dst/MOVED REPORT.DOC"},  // only the case
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc", "c/Dst/MOVED REPORT.DOC"},  // its own alias
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\Old.doc", nullptr},
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\OLD.DOC", nullptr},
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\.HIDDEN", nullptr},
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Src\\Folder", nullptr},
-      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\?.doc", nullptr},
+      {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC",
+       "c/Dst/MOVED REPORT.DOC"},  // only the case
+      {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc",
+       "c/Dst/MOVED REPORT.DOC"},  // its own alias
       {"C:\\Src\\Two.txt", "C:\\Dst\\Two.txt", nullptr},  // which of two?
-      {"C:\\Dst\\None.doc", "C:\\Dst\\x.doc", nullptr},
-      {"C:\\Src\\FOLDER", "C:\\Dst\\Folder2", "c/Dst/Folder2"},  // folders move too
   };
   for (const auto& c : cases) {
     const auto src_before = Names(tree / "c/Src");
@@ -262,7 +237,7 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
     FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
     platform->RenameFile("C:\\Dst\\Moved Report.doc", "C:\\Dst\\linked.doc");
   }
-  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{".hidden", "Folder2", "Old.doc", "linked.doc"}));
+  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
   {
     FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
     EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\Old.doc"), PlatformError);
@@ -272,7 +247,7 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
     FaultAt fault({{FileStep::RenameNoReplace, EINVAL}, {FileStep::Unlink, EIO}});
     EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\other.doc"), PlatformError);
   }
-  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{".hidden", "Folder2", "Old.doc", "linked.doc"}));
+  EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
 }
 
 // Where a mount refuses both renameat2's no-replace and hard links (a GVfs
@@ -355,21 +330,13 @@ TEST_F(FileOps, MoveAcrossFileSystemsCopiesThenDeletesTheSource) {
   EXPECT_EQ(ReadAll(tree / "c/Dst/Old.doc"), "old contents");
 }
 
-TEST_F(FileOps, DeleteRemovesOnlyOneOrdinaryWritableFile) {
-  WriteAll(tree / "c/Dst/ReadOnly.doc", "ro", 0444);
-  MakeDir(tree / "c/Dst/Folder");
-  ASSERT_EQ(::mkfifo((tree / "c/Dst/pipe").c_str(), 0644), 0);
+TEST_F(FileOps, DeleteRemovesALinkNeverTheOneOfTwoTwins) {
   WriteAll(tree / "c/Dst/Two.doc", "1");
   WriteAll(tree / "c/Dst/two.DOC", "2");
   ASSERT_EQ(::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "c/Dst/link.doc").c_str()), 0);
-  for (const char* path : {"C:\\Dst\\None.doc", "C:\\Dst\\readonly.doc", "C:\\Dst\\Folder",
-                           "C:\\Dst\\pipe", "C:\\Dst\\TWO.DOC", "C:\\Dst\\*.doc", "C:\\Dst\\"}) {
-    const auto before = Names(tree / "c/Dst");
-    EXPECT_THROW(platform->DeleteFile(path), PlatformError) << path;
-    EXPECT_EQ(Names(tree / "c/Dst"), before) << path;
-  }
-  platform->DeleteFile("C:\\DST\\OLD.DOC");
-  EXPECT_FALSE(Exists(tree / "c/Dst/Old.doc"));
+  const auto before = Names(tree / "c/Dst");
+  EXPECT_THROW(platform->DeleteFile("C:\\Dst\\TWO.DOC"), PlatformError);
+  EXPECT_EQ(Names(tree / "c/Dst"), before);
   platform->DeleteFile("C:\\Dst\\link.doc");  // the link, not what it points to
   EXPECT_FALSE(Exists(tree / "c/Dst/link.doc"));
   EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);

@@ -50,86 +50,49 @@ class Paths : public ::testing::Test {
   std::unique_ptr<PosixPlatform> platform;
 };
 
-TEST_F(Paths, LookupMatchesCaseAliasesPatternsAndMasks) {
+// What only Linux has; the rest of the lookup rules are the platform
+// contract's table.
+TEST_F(Paths, LookupOfWhatOnlyLinuxHas) {
   const struct {
     const char* name;
     int mask;
     const char* stored;
   } cases[] = {
-      {"readme.txt", 0, "Readme.txt"},
-      {"C:\\MYDOCU~1", 63, "My Documents"},
-      {"C:\\MYDOCU~1", 0, ""},  // a folder is no plain file
-      {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},
-      {"C:\\My Documents\\readme.txt", 0, "README.TXT"},
-      {".hidden", 0, ""},
-      {".hidden", 2, ".hidden"},
-      {".hidden", 63, ".hidden"},
-      {"fifo", 0, ""},  // system
-      {"fifo", 63, "fifo"},
-      {"ro.txt", 0, "RO.txt"},
-      {"*.txt", 0, "RO.txt"},  // the first in name order
-      {"*.*", 63, ".git"},
-      {"wh*x.txt", 0, "whatx.txt"},
+      {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},  // this layer's alias form
+      {"*.txt", 0, "RO.txt"},                                  // the first in byte order
       {"what\xEF\x80\xBF.txt", 0, "what\xEF\x80\xBF.txt"},  // "what?.txt" on disk
-      {"C:\\My Documents\\LET*", 0, "Letter to Ann.doc"},
-      {"C:\\My Documents\\*~1.DOC", 0, "Letter to Ann.doc"},  // patterns see aliases
-      {"CAF\xC3\x89.TXT", 0, "caf\xC3\xA9.txt"},
-      {"caf\xE9.txt", 0, "caf\xE9.txt"},
-      {"CAF\xC9.TXT", 0, ""},  // stray bytes are not letters
+      {"wh*x.txt", 0, "whatx.txt"},
+      {"caf\xE9.txt", 0, "caf\xE9.txt"},   // not UTF-8: byte for byte
+      {"CAF\xC9.TXT", 0, ""},              // stray bytes are not letters
       {"dup\\PHOTO.JPG", 0, "Photo.jpg"},  // either of two: the first
-      {"C:\\Nowhere\\x.txt", 0, ""},
-      {"C:\\My Documents\\", 0, ""},
-      {"C:\\My Documents\\..", 63, ".."},
-      {"D:\\*.*", 63, "Backup"},
-      {"D:backup", 63, "Backup"},  // D:'s own working directory is its root
-      {"F:\\INNER", 63, "Inner"},
+      {"F:\\INNER", 63, "Inner"},          // a drive inside another's folder
       {"/My Documents/Letter to Ann.doc", 0, "Letter to Ann.doc"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(platform->DirectoryLookup(c.name, c.mask), c.stored) << c.name << " mask " << c.mask;
   }
-}
-
-TEST_F(Paths, LookupFailsOnUnreadyDrivesAndMalformedNames) {
-  for (const char* name : {"Q:\\x", "E:\\x", "C:\\M*\\x", "a\x01" "b", "\\\\", "\\\\server",
-                           "\\\\nosuchserver\\share\\x", "1:\\x"}) {
+  for (const char* name : {"\\\\", "\\\\server", "1:\\x"}) {
     EXPECT_THROW(platform->DirectoryLookup(name, 63), PlatformError) << name;
   }
 }
 
-TEST_F(Paths, EachDriveKeepsItsWorkingDirectoryAsEntered) {
-  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
+// The process's own working directory follows the current drive's; the
+// drives' working directories themselves are the contract's table.
+TEST_F(Paths, TheProcessFollowsTheCurrentDrivesWorkingDirectory) {
   platform->ChangeDirectory("MYDOCU~1");
-  EXPECT_EQ(platform->CurrentDirectory(), "C:\\MYDOCU~1");
   EXPECT_EQ(Cwd(), tree / "c/My Documents");
   platform->ChangeDirectory("..");
-  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
   platform->ChangeDirectory("d:\\BACKUP");  // another drive: its own folder moves
-  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
   EXPECT_EQ(Cwd(), tree / "c");
   platform->ChangeDrive("d:");
   EXPECT_EQ(platform->CurrentDirectory(), "D:\\BACKUP");
   EXPECT_EQ(Cwd(), tree / "d/Backup");
   platform->ChangeDrive("C");
-  EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
   EXPECT_EQ(Cwd(), tree / "c");
 
-  // Failures change nothing.
-  const struct {
-    const char* drive;
-    const char* directory;
-  } failures[] = {
-      {"E:", nullptr}, {"Q:", nullptr}, {"1", nullptr}, {"", nullptr},
-      {nullptr, "C:\\Readme.txt"}, {nullptr, "MUSIC"}, {nullptr, "C:\\Nowhere"},
-      {nullptr, "\\\\server\\share"}, {nullptr, ""}, {nullptr, "E:\\"},
-  };
-  for (const auto& f : failures) {
-    if (f.drive != nullptr) {
-      EXPECT_THROW(platform->ChangeDrive(f.drive), PlatformError) << f.drive;
-    }
-    if (f.directory != nullptr) {
-      EXPECT_THROW(platform->ChangeDirectory(f.directory), PlatformError) << f.directory;
-    }
+  // Two folders that differ only in case, and a share: refused, nothing moves.
+  for (const char* directory : {"MUSIC", "\\\\server\\share"}) {
+    EXPECT_THROW(platform->ChangeDirectory(directory), PlatformError) << directory;
     EXPECT_EQ(platform->CurrentDirectory(), "C:\\");
     EXPECT_EQ(Cwd(), tree / "c");
   }
@@ -147,20 +110,12 @@ TEST_F(Paths, OpenFolderReadsBackInStoredFormOnTheMostSpecificDrive) {
     std::string in;
     std::string out;  // "" when it throws
   } cases[] = {
-      {"d:\\backup\\", "D:\\Backup"},
-      {"D:", "D:\\"},
-      {"c:\\mydocu~1", "C:\\My Documents"},
-      {"mydocu~1", "C:\\My Documents"},
       {tree / "d/backup", "D:\\Backup"},  // a Linux path typed into the network box
       {tree / "d/Backup/", "D:\\Backup"},
       {"C:\\NESTED\\inner", "F:\\Inner"},
       {"C:\\to-backup", "C:\\to-backup"},
-      {"C:\\Readme.txt", ""},
       {"C:\\MUSIC", ""},
-      {"E:\\", ""},
       {"/proc", ""},
-      {"\\\\", ""},
-      {"", ""},
   };
   for (const auto& c : cases) {
     if (c.out.empty()) {
@@ -172,16 +127,17 @@ TEST_F(Paths, OpenFolderReadsBackInStoredFormOnTheMostSpecificDrive) {
   EXPECT_EQ(platform->CurrentDirectory(), "C:\\");  // the list never moves it
   EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\letter~1.doc"),
             tree / "c/My Documents/Letter to Ann.doc");
-  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\new name.doc"), tree / "c/My Documents/new name.doc");
+  EXPECT_EQ(platform->ToNativePath("C:\\MYDOCU~1\\new name.doc"),
+            tree / "c/My Documents/new name.doc");
   EXPECT_EQ(platform->ToDriveForm(tree / "c/nested/Inner"), "F:\\Inner");
   EXPECT_THROW(platform->ToDriveForm("/proc"), PlatformError);
 }
 
 TEST_F(Paths, SubFoldersAreTheVisibleFoldersInNameOrder) {
-  EXPECT_EQ(platform->SubFolders("C:\\"),
-            (std::vector<std::string>{"Music", "My Documents", "dup", "music", "nested", "to-backup"}));
+  EXPECT_EQ(
+      platform->SubFolders("C:\\"),  // links to folders are folders too
+      (std::vector<std::string>{"Music", "My Documents", "dup", "music", "nested", "to-backup"}));
   EXPECT_EQ(platform->SubFolders("F:\\"), (std::vector<std::string>{"Inner"}));
-  EXPECT_THROW(platform->SubFolders("E:\\"), PlatformError);
   const auto drives = platform->DriveList();
   ASSERT_EQ(drives.size(), 4u);
   EXPECT_EQ(drives[0].letter, 'C');
@@ -195,18 +151,12 @@ TEST_F(Paths, SameFileFollowsEverySpelling) {
     const char* b;
     bool same;
   } cases[] = {
-      {"C:\\Readme.txt", "c:\\README.TXT", true},
       {"C:\\Readme.txt", "C:\\readme-link", true},
       {"C:\\Readme.txt", "C:\\hard.txt", true},
-      {"C:\\My Documents\\Letter to Ann.doc", "C:\\MYDOCU~1\\LETTER~1.DOC", true},
-      {"C:\\Readme.txt", "C:\\My Documents\\README.TXT", false},
-      {"C:\\Readme.txt", "C:\\none.txt", false},
       {"C:\\Readme.txt", "Q:\\Readme.txt", false},
-      {"C:\\Readme.txt", "C:\\Nowhere\\Readme.txt", false},
       {"C:\\Readme.txt", "\\\\nosuchserver\\share\\Readme.txt", false},
   };
   for (const auto& c : cases) EXPECT_EQ(platform->SameFile(c.a, c.b), c.same) << c.a << " " << c.b;
-  EXPECT_THROW(platform->SameFile("C:\\Readme.txt", "E:\\Readme.txt"), PlatformError);
   EXPECT_THROW(platform->SameFile("C:\\Readme.txt", "C:\\dup\\photo.jpg"), PlatformError);
 }
 
@@ -277,7 +227,8 @@ TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
       {{"--flag"}, "--flag"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line)
+        << (c.args.empty() ? "" : c.args[0]);
   }
 }
 
@@ -311,8 +262,11 @@ TEST_F(Paths, IntakeResolvesAliasesToStoredNamesThroughTheCore) {
   }
   RecordingUi ui;
   platform->SetUi(&ui);
-  // Two folders that differ only in letter case: intake does not guess.
-  EXPECT_EXIT(InitDir(*platform, "C:\\MUSIC\\x.mp3"), ::testing::ExitedWithCode(0), "");
+  // Two folders that differ only in letter case: intake does not guess; and
+  // ".." is no entry of a folder.
+  for (const char* path : {"C:\\MUSIC\\x.mp3", "C:\\MYDOCU~1\\..\\README.TXT"}) {
+    EXPECT_EXIT(InitDir(*platform, path), ::testing::ExitedWithCode(0), "") << path;
+  }
 }
 
 }  // namespace

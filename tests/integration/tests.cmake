@@ -4,12 +4,13 @@ if(TARGET tarnivo_posix)
     integration/TempTree.cpp
     integration/NamesTest.cpp
     integration/PathsTest.cpp
+    integration/PosixContractTest.cpp
     integration/FileOpsTest.cpp
     integration/Handlers.cpp
     integration/FaultSweepLinuxTest.cpp
     integration/HostileNamesLinuxTest.cpp
   )
   target_include_directories(tarnivo_integration_tests PRIVATE integration)
-  target_link_libraries(tarnivo_integration_tests PRIVATE tarnivo_posix tarnivo_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(tarnivo_integration_tests PRIVATE tarnivo_posix tarnivo_core tarnivo_contract GTest::gtest GTest::gtest_main)
   gtest_discover_tests(tarnivo_integration_tests DISCOVERY_TIMEOUT 30)
 endif()

@@ -1,100 +1,89 @@
-// The simulated platform's own rules, where the other tests rely on them.
+// The simulated platform holds the platform contract, and its own test
+// machinery (failure injection, scripted message boxes) works.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "ContractGtest.h"
 #include "SimulatedPlatform.h"
 
 namespace tarnivo::test {
 namespace {
 
-void BuildDocs(SimulatedPlatform& p) {
-  p.AddDrive('A', "", false);
-  p.AddDrive('C');
-  p.AddDrive('D');
-  p.AddFolder("C:\\Docs");
-  p.AddFile("C:\\Docs\\Letter to Ann.doc", "ann", "LETTER~1.DOC");
-  p.AddFile("C:\\Docs\\secret.doc", "", "", kHidden);
-  p.AddFolder("C:\\Docs\\Sub");
-  p.AddFile("C:\\Docs\\readme.txt", "", "", kReadOnly);
-  p.AddFile("C:\\Docs\\io.sys", "", "", kSystem);
-  p.AddFile("C:\\Docs\\README");
-  p.AddFolder("D:\\Backup");
+// An alias in Windows' form for a name that is no 8.3 name (the tree holds
+// no two that share one): its first six letters and digits upper-cased,
+// "~1", the first three of its extension.
+std::string AliasOf(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  const std::size_t base = dot == std::string::npos ? name.size() : dot;
+  const auto upper = [&](std::size_t from, std::size_t to, std::size_t most) {
+    std::string out;
+    for (std::size_t i = from; i < to && out.size() < most; ++i) {
+      if (std::isalnum(static_cast<unsigned char>(name[i])) && name[i] > 0)
+        out += static_cast<char>(std::toupper(name[i]));
+    }
+    return out;
+  };
+  const bool short_name =
+      base > 0 && base <= 8 && name.size() - base <= 4 &&
+      name.find_first_of(" .+", 0) == (dot == std::string::npos ? std::string::npos : dot);
+  if (short_name) return "";
+  return upper(0, base, 6) + "~1" +
+         (dot == std::string::npos ? "" : "." + upper(dot + 1, name.size(), 3));
 }
 
-class SimulatedDesk : public ::testing::Test {
- protected:
-  void SetUp() override { BuildDocs(p); }
+class SimulatedWorld : public contract::World {
+ public:
+  SimulatedWorld() {
+    p.AddDrive('C');
+    p.AddDrive('D');
+    p.AddDrive('E', "", false);
+    for (const contract::TreeEntry& e : contract::StartingTree()) {
+      const std::string alias = AliasOf(e.path.substr(e.path.rfind('\\') + 1));
+      aliases_[e.path] = alias;
+      if (e.attributes & contract::kFolder) {
+        p.AddFolder(e.path, alias, e.attributes);
+      } else {
+        p.AddFile(e.path, e.contents, alias, e.attributes);
+      }
+    }
+  }
+  PlatformServices& Platform() override { return p; }
+  std::string Here(const std::string& path) override { return path; }
+  std::string Alias(const std::string& path) override { return aliases_[path]; }
+  std::string Read(const std::string& path) override {
+    const auto all = p.Snapshot();  // by stored names, so the spelling counts
+    const auto it = all.find(path);
+    if (it == all.end()) return "<missing>";
+    return it->second.rfind("<dir>", 0) == 0 ? "<folder>" : p.Contents(path);
+  }
   SimulatedPlatform p;
+
+ private:
+  std::map<std::string, std::string> aliases_;
 };
 
-TEST_F(SimulatedDesk, LookupMatchesNamesAliasesAndPatternsUnderTheMask) {
-  p.StartIn("C:\\Docs");
-  const struct {
-    std::string name;
-    int mask;
-    std::string found;
-  } cases[] = {
-      {"C:\\Docs\\LETTER~1.DOC", 0, "Letter to Ann.doc"},
-      {"c:\\docs\\letter TO ann.DOC", 0, "Letter to Ann.doc"},
-      {"letter~1.doc", 0, "Letter to Ann.doc"},  // in the working directory
-      {"C:\\Docs\\*.doc", 0, "Letter to Ann.doc"},
-      {"C:\\Docs\\LETTER?1.DOC", 0, "Letter to Ann.doc"},
-      {"C:\\Docs\\s*", 0, ""},  // hidden file, folder: not for mask 0
-      {"C:\\Docs\\s*", 63, "secret.doc"},
-      {"C:\\Docs\\su?", 63, "Sub"},
-      {"C:\\Docs\\io.sys", 0, ""},
-      {"C:\\Docs\\io.sys", 63, "io.sys"},
-      {"C:\\Docs\\Sub", 0, ""},
-      {"C:\\Docs\\READ?E.TXT", 0, "readme.txt"},  // read-only files count as files
-      {"C:\\Docs\\README.*", 0, "readme.txt"},
-      {"C:\\Docs\\README.", 0, "README"},
-      {"C:\\Docs\\*", 63, "Letter to Ann.doc"},  // the folder's own order
-      {"C:\\Docs\\", 63, ""},
-      {"C:\\Nope\\x", 63, ""},
-      {"D:\\Backup\\x.doc", 0, ""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(p.DirectoryLookup(c.name, c.mask), c.found) << c.name << " mask " << c.mask;
-  }
-  for (const std::string bad : {"A:\\x", "C:\\Do|cs\\x", "C:\\D*\\x", "C:\\Docs\\a<b", "Q:\\x"}) {
-    EXPECT_THROW(p.DirectoryLookup(bad, 63), PlatformError) << bad;
-  }
+class SimulatedContract : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SimulatedContract, Holds) {
+  contract::ExpectFamily(
+      contract::Impl::Simulated, [] { return std::make_unique<SimulatedWorld>(); }, GetParam());
 }
 
-TEST_F(SimulatedDesk, WorkingDirectoryIsKeptPerDriveAsEntered) {
-  p.ChangeDrive("c:");
-  p.ChangeDirectory("C:\\");
-  p.ChangeDirectory("DOCS");
-  p.ChangeDirectory("sub\\..\\Sub");
-  EXPECT_EQ(p.CurrentDirectory(), "C:\\DOCS\\Sub");
-  p.ChangeDirectory("d:\\backup");  // another drive's: the current drive stays
-  EXPECT_EQ(p.CurrentDirectory(), "C:\\DOCS\\Sub");
-  p.ChangeDrive("D");
-  EXPECT_EQ(p.CurrentDirectory(), "d:\\backup");
-  EXPECT_EQ(p.OpenFolder("c:"), "C:\\Docs\\Sub");
-  EXPECT_EQ(p.OpenFolder("C:\\docs\\"), "C:\\Docs");
-  EXPECT_EQ(p.OpenFolder("C:"), "C:\\Docs\\Sub");
-  EXPECT_THROW(p.ChangeDrive("a:"), PlatformError);
-  EXPECT_THROW(p.ChangeDirectory("C:\\Docs\\readme.txt"), PlatformError);
-  EXPECT_THROW(p.OpenFolder("\\\\"), PlatformError);
-  EXPECT_EQ(p.SubFolders("C:\\"), std::vector<std::string>{"Docs"});
-}
+INSTANTIATE_TEST_SUITE_P(Table, SimulatedContract, ::testing::ValuesIn(contract::Families()),
+                         contract::FamilyName);
 
-TEST_F(SimulatedDesk, SameFileSeesThroughAliasesCaseAndTrailingDots) {
-  EXPECT_TRUE(p.SameFile("C:\\DOCS\\LETTER~1.DOC", "c:\\docs\\letter to ann.doc. "));
-  EXPECT_FALSE(p.SameFile("C:\\Docs\\README", "C:\\Docs\\readme.txt"));
-  EXPECT_FALSE(p.SameFile("C:\\Docs\\nope", "C:\\Docs\\nope"));
-  EXPECT_THROW(p.SameFile("C:\\Docs\\README", "A:\\README"), PlatformError);
-}
-
-TEST_F(SimulatedDesk, InjectedFailuresHitTheNthCallOrANamedOperation) {
+TEST(SimulatedPlatform, InjectedFailuresHitTheNthCallOrANamedOperation) {
+  SimulatedWorld world;
+  SimulatedPlatform& p = world.p;
   p.FailCall(3);
   p.FailOperation("CopyFile", 2);
   EXPECT_NO_THROW(p.CurrentDirectory());
-  EXPECT_NO_THROW(p.CopyFile("C:\\Docs\\README", "D:\\a"));
-  EXPECT_THROW(p.DriveList(), PlatformError);                            // call 3
-  EXPECT_THROW(p.CopyFile("C:\\Docs\\README", "D:\\b"), PlatformError);  // second copy
-  EXPECT_NO_THROW(p.CopyFile("C:\\Docs\\README", "D:\\c"));
+  EXPECT_NO_THROW(p.CopyFile("C:\\Docs\\notes.txt", "D:\\a"));
+  EXPECT_THROW(p.DriveList(), PlatformError);                               // call 3
+  EXPECT_THROW(p.CopyFile("C:\\Docs\\notes.txt", "D:\\b"), PlatformError);  // second copy
+  EXPECT_NO_THROW(p.CopyFile("C:\\Docs\\notes.txt", "D:\\c"));
   EXPECT_FALSE(p.Exists("D:\\b"));
   EXPECT_EQ(p.CallCount(), 5u);
   EXPECT_EQ(p.InjectedFailures(), 2u);
@@ -106,7 +95,8 @@ TEST_F(SimulatedDesk, InjectedFailuresHitTheNthCallOrANamedOperation) {
   EXPECT_NONFATAL_FAILURE(p.CurrentDirectory(), "called after the program ended");
 }
 
-TEST_F(SimulatedDesk, MessageBoxesNeedAScriptedAnswerThatFits) {
+TEST(SimulatedPlatform, MessageBoxesNeedAScriptedAnswerThatFits) {
+  SimulatedPlatform p;
   p.Answer(MessageBoxResult::Retry);
   EXPECT_EQ(p.ShowMessage("Drive a: is not ready.", MessageBoxStyle::RetryCancelStop),
             MessageBoxResult::Retry);

@@ -229,10 +229,8 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
   const auto [folder_text, last] = SplitLast(name);
   if (HasControl(last)) Fail("malformed name: " + name);
   const Walk walk = resolver_->Resolve(resolver_->Parse(folder_text));
-  if (walk.miss != Miss::None || last.empty()) return {};
-  if (last == "." || last == "..") {
-    return (attributes & 16) != 0 && !walk.below.empty() ? last : std::string();
-  }
+  // "." and ".." name the folder itself or its parent, never an entry of it.
+  if (walk.miss != Miss::None || last.empty() || last == "." || last == "..") return {};
   Listing listing(walk.native);
   // A name that holds '*' or '?' may still be an entry's own name on Linux;
   // the entry it names comes before any pattern match.

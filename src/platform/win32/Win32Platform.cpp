@@ -81,6 +81,22 @@ bool IsDirectory(const std::wstring& full) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Throws when the drive or share that holds `path` cannot be reached: a
+// lookup there does not find "nothing", it fails.
+void RequireReachableRoot(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  std::size_t end = 3;
+  if (full.rfind(L"\\\\", 0) == 0) {
+    const std::size_t share = full.find(L'\\', 2);
+    end = share == std::wstring::npos ? full.size() : full.find(L'\\', share + 1);
+    if (end != std::wstring::npos) ++end;
+  }
+  const std::wstring root = full.substr(0, end);
+  if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    throw PlatformError("drive or share not ready: " + Narrow(path));
+  }
+}
+
 bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
@@ -346,6 +362,7 @@ std::string Win32Platform::DirectoryLookup(const std::string& name, int attribut
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
         error == ERROR_PATH_NOT_FOUND) {
+      if (error == ERROR_PATH_NOT_FOUND) RequireReachableRoot(wide);
       return {};
     }
     Fail("FindFirstFile " + name, error);
@@ -447,11 +464,14 @@ CopyOutcome Win32Platform::CopyFile(const std::string& source, const std::string
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
-  // Windows refuses to copy over a read-only file; not every implementation
-  // of it does (Wine replaces it), so the rule is kept here.
+  // Windows refuses to copy over a read-only, hidden or system file; not
+  // every implementation of it does (Wine replaces them), so the rule is
+  // kept here. A hidden file is not found by the overwrite question's lookup,
+  // so it would be replaced without asking.
   const DWORD existing = GetFileAttributesW(to.c_str());
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
-    throw PlatformError("read-only destination: " + destination);
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & kept)) {
+    throw PlatformError("read-only, hidden or system destination: " + destination);
   }
   const bool replaces = existing != INVALID_FILE_ATTRIBUTES;
   Transfer transfer;
@@ -621,9 +641,8 @@ std::string Win32Platform::OpenFolder(const std::string& folder) {
   if (folder.empty() || win32::HasInvalidNameChar(folder, false)) {
     throw PlatformError("bad folder: " + folder);
   }
-  std::wstring wide = Widen(folder);
-  if (wide.size() == 2 && IsDriveForm(wide)) wide += L'\\';  // "D:" is the drive's root
-  const std::wstring full = FullPath(wide);
+  // "D:" is that drive's working directory, as Windows reads it.
+  const std::wstring full = FullPath(Widen(folder));
   if (!IsDirectory(full)) throw PlatformError("cannot open folder: " + folder);
   std::wstring stored = StoredForm(full);
   if (stored.size() > 3 && stored.back() == L'\\') stored.pop_back();
@@ -671,6 +690,7 @@ bool Win32Platform::SameFile(const std::string& a, const std::string& b) {
       const DWORD error = GetLastError();
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
           error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH) {
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) RequireReachableRoot(Widen(path));
         return id;
       }
       Fail("cannot identify " + path, error);

@@ -1,0 +1,22 @@
+// Runs the platform contract's table under GoogleTest: one test per family,
+// one failure per case that does not hold.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "PlatformContract.h"
+
+namespace tarnivo::contract {
+
+inline void ExpectFamily(Impl impl, const std::function<std::unique_ptr<World>()>& make,
+                         const std::string& family) {
+  Run(impl, make, family, [](const std::string& name, const std::string& failure) {
+    if (!failure.empty()) ADD_FAILURE() << name << ": " << failure;
+  });
+}
+
+inline std::string FamilyName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.param;
+}
+
+}  // namespace tarnivo::contract
