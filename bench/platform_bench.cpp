@@ -2,12 +2,13 @@
 // one run and prints the ratios. Not a test: tools/bench-platform.sh prepares
 // the data, runs this and cleans up.
 //
-//   tarnivo_bench --disk DIR [--tmpfs DIR] [--big DIR] [--repeat N] [--only WHAT]
-//                 [--each]
+//   tarnivo_bench --disk DIR [--tmpfs DIR] [--big DIR] [--share DIR] [--repeat N]
+//                 [--only WHAT] [--each]
 //
 // DIR/src.bin (on disk) and TMPFS/src.bin are the files to copy and move;
-// BIG is a folder of many entries holding file050000.txt. --only runs one of
-// copy, rename, move, intake; --each prints every run.
+// BIG is a folder of many entries holding file050000.txt; SHARE is a folder
+// of a mounted network share that DIR/src.bin is copied onto. --only runs one
+// of copy, rename, move, intake, share; --each prints every run.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -97,12 +98,46 @@ void Line(const char* what, const std::vector<double>& ours, const std::vector<d
               Median(reference) * 1e3, Median(ratios));
 }
 
+// CopyFile of `src` into `folder` against cp followed by sync of the copy:
+// both end with the data on the device.
+void CompareCopy(tarnivo::PosixPlatform& platform, const std::string& src, const std::string& folder,
+                 int repeat, const char* what) {
+  std::vector<double> ours;
+  std::vector<double> theirs;
+  const std::string a = folder + "/copy-ours.bin";
+  const std::string b = folder + "/copy-cp.bin";
+  auto run_ours = [&] {
+    Remove(a);
+    const std::string from = platform.ToDriveForm(src);
+    const std::string to = platform.ToDriveForm(folder) + "\\copy-ours.bin";
+    ours.push_back(Seconds([&] { platform.CopyFile(from, to); }));
+  };
+  auto run_theirs = [&] {
+    Remove(b);
+    theirs.push_back(Seconds([&] { Run("cp " + Quote(src) + " " + Quote(b) + " && sync " + Quote(b)); }));
+  };
+  for (int r = 0; r < repeat; ++r) {
+    // Turn about, so that neither always runs on a disk the other just used.
+    if (r % 2 == 0) {
+      run_ours();
+      run_theirs();
+    } else {
+      run_theirs();
+      run_ours();
+    }
+  }
+  Remove(a);
+  Remove(b);
+  Line(what, ours, theirs, "cp + sync FILE");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string disk;
   std::string tmpfs;
   std::string big;
+  std::string share;
   int repeat = 3;
   std::string only;
   for (int i = 1; i < argc; ++i) {
@@ -116,6 +151,7 @@ int main(int argc, char** argv) {
     if (key == "--disk") disk = argv[i + 1];
     if (key == "--tmpfs") tmpfs = argv[i + 1];
     if (key == "--big") big = argv[i + 1];
+    if (key == "--share") share = argv[i + 1];
     if (key == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
     ++i;
   }
@@ -134,35 +170,13 @@ int main(int argc, char** argv) {
   ::stat(src.c_str(), &st);
   std::printf("file size %.1f MiB, %d runs each, medians\n", st.st_size / 1048576.0, repeat);
 
-  // CopyFile against cp followed by sync of the copy: both end with the data
-  // on the device.
-  if (wanted("copy")) Measured("the copy", [&] {
-    std::vector<double> ours;
-    std::vector<double> theirs;
-    const std::string a = disk + "/copy-ours.bin";
-    const std::string b = disk + "/copy-cp.bin";
-    auto run_ours = [&] {
-      Remove(a);
-      ours.push_back(Seconds([&] { platform.CopyFile(form(src), form(disk) + "\\copy-ours.bin"); }));
-    };
-    auto run_theirs = [&] {
-      Remove(b);
-      theirs.push_back(Seconds([&] { Run("cp " + Quote(src) + " " + Quote(b) + " && sync " + Quote(b)); }));
-    };
-    for (int r = 0; r < repeat; ++r) {
-      // Turn about, so that neither always runs on a disk the other just used.
-      if (r % 2 == 0) {
-        run_ours();
-        run_theirs();
-      } else {
-        run_theirs();
-        run_ours();
-      }
-    }
-    Remove(a);
-    Remove(b);
-    Line("CopyFile", ours, theirs, "cp + sync FILE");
-  });
+  if (wanted("copy")) {
+    Measured("the copy", [&] { CompareCopy(platform, src, disk, repeat, "CopyFile"); });
+  }
+  if (wanted("share") && !share.empty()) {
+    Measured("the copy onto the share",
+             [&] { CompareCopy(platform, src, share, repeat, "CopyFile onto the share"); });
+  }
 
   // RenameFile on one file system against mv.
   if (wanted("rename")) Measured("the rename", [&] {

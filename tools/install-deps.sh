@@ -14,8 +14,18 @@ if [ "${1:-}" = "--windows" ]; then
   for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine nsis; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
   if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
 fi
-if [ "${#missing[@]}" -gt 0 ]; then
+# The share tests' real SMB server and GVfs mount, without recommends (those
+# would bring a whole desktop session).
+share_pkgs=(samba gvfs-backends gvfs-fuse libglib2.0-bin dbus fuse3 python3)
+share_missing=()
+for p in "${share_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || share_missing+=("$p"); done
+if [ "${#missing[@]}" -gt 0 ] || [ "${#share_missing[@]}" -gt 0 ]; then
   $SUDO apt-get update
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
   # With recommends: Wine needs several of its recommended packages to run here.
   $SUDO apt-get install -y "${missing[@]}"
+fi
+if [ "${#share_missing[@]}" -gt 0 ]; then
+  $SUDO apt-get install -y --no-install-recommends "${share_missing[@]}"
 fi

@@ -172,6 +172,39 @@ case_keyboard_lists() {
   expect_no_file "$E2E_DIR/d/photo.jpg"
 }
 
+# Linux names with characters that drive form cannot hold: copied and moved
+# under their own names, a new one typed with them, and a folder "2024: Q1"
+# entered in the list.
+case_linux_names() {
+  mkdir -p "$E2E_DIR/d/2024: Q1" "$E2E_DIR/d/2024 Q2"
+  local n
+  for n in 'notes 10:30.txt' 'what?.txt' 'a"b".txt'; do echo "$n" >"$E2E_DIR/c/$n"; done
+
+  start_tarnivo "$E2E_DIR/c/notes 10:30.txt"
+  wait_dialog
+  keys d                   # the list: d:\, 2024 Q2, 2024: Q1 (name order on disk)
+  click_dir_line 3 2
+  click cmdOK
+  wait_exit 0
+  expect_file "$E2E_DIR/d/2024: Q1/notes 10:30.txt" "notes 10:30.txt"
+
+  start_tarnivo "$E2E_DIR/c/what?.txt"
+  wait_dialog
+  keys d alt+m Return
+  wait_exit 0
+  expect_file "$E2E_DIR/d/what?.txt" "what?.txt"
+  expect_no_file "$E2E_DIR/c/what?.txt"
+
+  start_tarnivo "$E2E_DIR/c/a\"b\".txt"
+  wait_dialog
+  keys alt+m alt+a
+  type_text 'a|b <1>.txt'
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/c/a|b <1>.txt" 'a"b".txt'
+  expect_no_file "$E2E_DIR/c/a\"b\".txt"
+}
+
 # Started without a file: "File not found !!" and the end, no dialog.
 case_no_argument() {
   start_tarnivo

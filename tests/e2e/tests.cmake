@@ -21,12 +21,30 @@ if(TARGET tarnivo)
   target_link_options(tarnivo_slowcopy PRIVATE -fno-sanitize=all)
 
   foreach(case typical_move cancel_and_close overwrite not_ready network_box keyboard_lists
-          no_argument hidpi stop_copy)
+          no_argument hidpi stop_copy linux_names)
     add_test(NAME e2e.${case}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${case}
                      $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>
                      $<TARGET_FILE:tarnivo_slowcopy>)
     set_tests_properties(e2e.${case} PROPERTIES TIMEOUT 90 LABELS e2e
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+  endforeach()
+
+  # The same program against a real SMB share: a private Samba server and
+  # GVfs mount that each test starts and stops (one for the transfers, one
+  # for the share that goes away). A machine that cannot run them fails
+  # these tests.
+  set(share_transfers "to_share from_share overwrite_on_share spaced_share")
+  foreach(group transfers unmounted_share)
+    if(group STREQUAL transfers)
+      set(cases ${share_transfers})
+    else()
+      set(cases ${group})
+    endif()
+    add_test(NAME share.${group}
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../share/run.sh ${cases}
+                     $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
+    set_tests_properties(share.${group} PROPERTIES TIMEOUT 240 LABELS "e2e;share"
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
   endforeach()
 endif()

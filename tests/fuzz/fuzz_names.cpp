@@ -2,6 +2,8 @@
 //
 // Input: the names of one folder, separated by '/' or a zero byte (the two
 // bytes that no Linux name can hold). For them:
+//   - each name that has a drive form gives itself back from it, and no two
+//     share one;
 //   - the aliases are legal 8.3 names in capitals, made only for names that
 //     need one, unique, and the same on every call;
 //   - a lookup by alias, the way the layer resolves a name (the entries whose
@@ -19,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 
 namespace {
@@ -29,23 +32,27 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-// The names of one folder as the layer lists them: no empty name, no "."
-// or "..", no name with a backslash (it cannot be written in drive form),
-// each once, in name order.
+// The names of one folder as the layer lists them, in drive form: no empty
+// name, no "." or "..", none that has no drive form, each once, in name
+// order. The mapping gives each Linux name back unchanged and never gives
+// two of them one drive form.
 std::vector<std::string> FolderNames(const std::string& bytes) {
   std::set<std::string> names;
+  std::set<std::string> drive_names;
   std::string name;
   for (std::size_t i = 0; i <= bytes.size(); ++i) {
     if (i == bytes.size() || bytes[i] == '/' || bytes[i] == '\0') {
-      if (!name.empty() && name != "." && name != ".." && name.find('\\') == std::string::npos) {
-        names.insert(name);
+      const auto drive = DriveName(name);
+      if (drive) Check(LinuxName(*drive) == name && TypedName(name) == *drive);
+      if (!name.empty() && name != "." && name != ".." && drive && names.insert(name).second) {
+        Check(drive_names.insert(*drive).second);
       }
       name.clear();
     } else {
       name.push_back(bytes[i]);
     }
   }
-  return {names.begin(), names.end()};
+  return {drive_names.begin(), drive_names.end()};
 }
 
 std::string FlipAsciiCase(std::string text) {

@@ -30,6 +30,7 @@ const FileStep kAllSteps[] = {
     FileStep::Open,  FileStep::Create, FileStep::Clone,  FileStep::CopyRange,
     FileStep::Read,  FileStep::Write,  FileStep::Sync,   FileStep::Close,
     FileStep::Link,  FileStep::Rename, FileStep::Unlink, FileStep::SyncFolder,
+    FileStep::RenameNoReplace, FileStep::Metadata, FileStep::Claim,
 };
 
 // How the layer is made to copy: the fastest way it finds, or each slower
@@ -39,6 +40,7 @@ enum class Mode {
   NamedTemp,    // no O_TMPFILE: the copy is written under a hidden temporary name
   ReadWrite,    // no clone and no copy_file_range: read and write in chunks
   NoRenameat2,  // no renameat2: a hard link and an unlink publish the copy
+  FuseShare,    // a GVfs share: none of the above, no hard links, no chmod
 };
 
 const char* ModeName(Mode mode) {
@@ -47,6 +49,7 @@ const char* ModeName(Mode mode) {
     case Mode::NamedTemp: return "named temporary file";
     case Mode::ReadWrite: return "read/write";
     case Mode::NoRenameat2: return "no renameat2";
+    case Mode::FuseShare: return "FUSE share";
   }
   return "?";
 }
@@ -99,8 +102,13 @@ class StepHook {
         if (s == FileStep::CopyRange) return EXDEV;
         return 0;
       case Mode::NoRenameat2:
-        // Every rename here is a renameat2 that never replaces.
-        return s == FileStep::Rename ? EINVAL : 0;
+        return s == FileStep::RenameNoReplace ? EINVAL : 0;
+      case Mode::FuseShare:
+        if (s == FileStep::Link) return EPERM;
+        if (s == FileStep::Metadata) return EOPNOTSUPP;
+        if (const int err = Refusal(Mode::NamedTemp, s)) return err;
+        if (const int err = Refusal(Mode::ReadWrite, s)) return err;
+        return Refusal(Mode::NoRenameat2, s);
     }
     return 0;
   }
@@ -197,7 +205,10 @@ class FaultSweepLinux : public ::testing::Test {
         EXPECT_TRUE(hook.fired) << "the fault was never reached";
       }
     }
-    Check(s, run, before, ended, nth != 0 && step != FileStep::Clone);
+    // A refused clone falls back, and mode or time the file system cannot
+    // keep costs the copy nothing: neither fails the transfer.
+    Check(s, run, before, ended,
+          nth != 0 && step != FileStep::Clone && step != FileStep::Metadata);
     return counts;
   }
 
@@ -307,8 +318,8 @@ TEST_F(FaultSweepLinux, EveryFailingStepOnOneFileSystemKeepsTheFilesSafe) {
   places = {{"the same drive", "C:\\Dst", tree / "c/Dst", false},
             {"another drive", "D:\\Dst", tree / "d/Dst", true}};
   const std::vector<const Place*> to{&places[0], &places[1]};
-  const auto reached =
-      Sweep(ScenariosFor(to), {Mode::Fast, Mode::NamedTemp, Mode::ReadWrite, Mode::NoRenameat2});
+  const auto reached = Sweep(ScenariosFor(to), {Mode::Fast, Mode::NamedTemp, Mode::ReadWrite,
+                                                Mode::NoRenameat2, Mode::FuseShare});
   // The sweep is only as good as the steps it reached.
   for (const FileStep step : kAllSteps) {
     EXPECT_TRUE(reached.count(step)) << posix::StepName(step) << " was never reached";
@@ -324,7 +335,8 @@ TEST_F(FaultSweepLinux, EveryFailingStepAcrossFileSystemsKeepsTheFilesSafe) {
   places = {{"another file system on another drive", "E:\\Dst", tree / "e/Dst", true},
             {"another file system on the same drive", "C:\\Mnt\\Dst", tree / "c/Mnt/Dst", false}};
   const std::vector<const Place*> to{&places[0], &places[1]};
-  Sweep(ScenariosFor(to), {Mode::Fast, Mode::NamedTemp, Mode::ReadWrite, Mode::NoRenameat2});
+  Sweep(ScenariosFor(to),
+        {Mode::Fast, Mode::NamedTemp, Mode::ReadWrite, Mode::NoRenameat2, Mode::FuseShare});
 }
 
 TEST_F(FaultSweepLinux, ADestinationWithoutSpaceKeepsTheSourceAndLeavesNothing) {

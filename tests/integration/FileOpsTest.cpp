@@ -1,6 +1,7 @@
 // CopyFile, RenameFile and DeleteFile on real folders: what they refuse,
 // what they keep, and that a failure at any step loses nothing.
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "TempTree.h"
 #include "platform/posix/PosixFaults.h"
@@ -232,20 +234,67 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
 
   // Where renameat2 cannot refuse to replace, a link and an unlink do.
   {
-    FaultAt fault(FileStep::Rename, 1, EINVAL);
+    FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
     platform->RenameFile("C:\\Dst\\Moved Report.doc", "C:\\Dst\\linked.doc");
   }
   EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
   {
-    FaultAt fault(FileStep::Rename, 1, EINVAL);
+    FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
     EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\Old.doc"), PlatformError);
   }
   {
     // The unlink fails: the new name is taken back, the file keeps its own.
-    FaultAt fault({{FileStep::Rename, EINVAL}, {FileStep::Unlink, EIO}});
+    FaultAt fault({{FileStep::RenameNoReplace, EINVAL}, {FileStep::Unlink, EIO}});
     EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\other.doc"), PlatformError);
   }
   EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
+}
+
+// Where a mount refuses both renameat2's no-replace and hard links (a GVfs
+// share), a copy and a move still never replace a file that another writer
+// creates at the same moment: it either keeps its name, or never got it.
+TEST_F(FileOps, WithoutRenameat2AndLinkNothingIsReplaced) {
+  const std::string dest = tree / "c/Dst/Race.doc";
+  for (const bool move : {false, true}) {
+    for (const FileStep racing_at : {FileStep::Claim, FileStep::Rename}) {
+      ::unlink(dest.c_str());
+      WriteAll(tree / "c/Src/Report.doc", source_data);
+      bool created = false;
+      bool unnamed_tried = false;
+      posix::SetFaultHook([&](FileStep s) {
+        if (s == FileStep::Create && !std::exchange(unnamed_tried, true)) return EOPNOTSUPP;
+        if (s == FileStep::RenameNoReplace) return EINVAL;
+        if (s == FileStep::Link) return EPERM;
+        if (s == racing_at && !created) {
+          // The other writer creates its file, as careful writers do.
+          const int fd = ::open(dest.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+          if (fd >= 0) {
+            created = ::write(fd, "theirs", 6) == 6;
+            ::close(fd);
+          }
+        }
+        return 0;
+      });
+      const std::string why = std::string(move ? "move" : "copy") + ", racing at " +
+                              posix::StepName(racing_at);
+      bool done = true;
+      try {
+        if (move) {
+          platform->RenameFile("C:\\Src\\Report.doc", "C:\\Dst\\Race.doc");
+        } else {
+          platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Race.doc");
+        }
+      } catch (const PlatformError&) {
+        done = false;
+      }
+      posix::SetFaultHook(nullptr);
+      EXPECT_NE(done, created) << why;
+      EXPECT_EQ(ReadAll(dest) == "theirs", created) << why;
+      EXPECT_EQ(Exists(tree / "c/Src/Report.doc"), !(move && done)) << why;
+      EXPECT_TRUE(done || ReadAll(tree / "c/Src/Report.doc") == source_data) << why;
+      EXPECT_EQ(Leftovers(tree / "c/Dst"), (std::vector<std::string>{})) << why;
+    }
+  }
 }
 
 TEST_F(FileOps, MoveAcrossFileSystemsCopiesThenDeletesTheSource) {

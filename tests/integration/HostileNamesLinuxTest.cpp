@@ -160,6 +160,8 @@ class HostileNamesLinux : public ::testing::Test {
     WriteAll(tree / "d/Dst/Other.doc", "other");
     WriteAll(tree / "d/Dst/Twin.doc", "twin 1");
     WriteAll(tree / "d/Dst/TWIN.DOC", "twin 2");
+    WriteAll(tree / "d/Dst/time 10:30.doc", "colon");
+    WriteAll(tree / "d/Dst/x\xEF\x80\xBA.doc", "a private-use character on disk");
     ASSERT_EQ(::symlink((tree / "c/Elsewhere/target.doc").c_str(), (tree / "d/Dst/link.doc").c_str()), 0);
     ASSERT_EQ(::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "d/Dst/to-source.doc").c_str()), 0);
     ASSERT_EQ(::symlink((tree / "c/Elsewhere/nowhere.doc").c_str(), (tree / "d/Dst/dangling.doc").c_str()),
@@ -231,6 +233,13 @@ TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
       {"a link to nothing", "dangling.doc", ""},
       {"a folder", "folder", ""},
       {"a FIFO", "pipe", ""},
+      // Linux names in drive form, as the view passes them on: the name with
+      // its own characters, and nothing else.
+      {"? and \\ in a Linux name", "what\xEF\x80\xBF a\xEF\x81\x9C" "b.doc", "d/Dst/what? a\\b.doc"},
+      {": in a Linux name that is there", "TIME 10\xEF\x80\xBA" "30.DOC", "d/Dst/TIME 10:30.DOC",
+       "d/Dst/time 10:30.doc", true},
+      {"a name whose Linux name holds the private-use character itself", "x\xEF\x80\xBA.doc",
+       "d/Dst/x:.doc"},
   };
   for (const bool move : {false, true}) {
     for (const MessageBoxResult answer : {MessageBoxResult::Yes, MessageBoxResult::No}) {

@@ -1,10 +1,11 @@
 // The name rules on their own: 8.3 legality, alias generation, DOS patterns,
-// and the drive map's text parsing.
+// the mapping of Linux names to drive form, and the drive map's text parsing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/posix/DriveMap.h"
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 
 namespace tarnivo::posix {
@@ -128,6 +129,67 @@ TEST(Names, DosPatterns) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
+  }
+}
+
+// U+F000 + c in UTF-8.
+std::string Private(char c) {
+  std::string out;
+  const char32_t code = 0xF000 + static_cast<unsigned char>(c);
+  out += static_cast<char>(0xE0 | (code >> 12));
+  out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  out += static_cast<char>(0x80 | (code & 0x3F));
+  return out;
+}
+
+TEST(NameMap, EveryCharacterRoundTripsAndOnlyThoseEight) {
+  for (const char c : std::string("\\:*?\"<>|")) {
+    const std::string linux_name = std::string("a") + c + "b";
+    const std::string drive = "a" + Private(c) + "b";
+    EXPECT_EQ(DriveName(linux_name), drive) << c;
+    EXPECT_EQ(LinuxName(drive), linux_name) << c;
+    EXPECT_EQ(TypedName(linux_name), drive) << c;
+  }
+  // Everything else stays, bytes that are not UTF-8 and other private-use
+  // characters included.
+  for (const std::string name : {"plain.txt", "a/b", "\xFF\xFE", "\xEF\x80\xA1!", "\xC3\xA4:"}) {
+    const auto drive = DriveName(name);
+    ASSERT_TRUE(drive.has_value()) << name;
+    EXPECT_EQ(LinuxName(*drive), name);
+  }
+  EXPECT_EQ(DriveName("\xEF\x80\xA1!"), "\xEF\x80\xA1!");
+  EXPECT_EQ(TypedName("a/b"), "a/b");
+}
+
+TEST(NameMap, NamesHoldingThePrivateCharactersHaveNoDriveForm) {
+  // Otherwise "a:b" and "a\uF03Ab" would both read as "a\uF03Ab".
+  for (const char c : std::string("\\:*?\"<>|")) {
+    EXPECT_EQ(DriveName("a" + Private(c)), std::nullopt) << c;
+    EXPECT_EQ(DriveName(Private(c) + ":"), std::nullopt) << c;
+  }
+  // Typed, a private-use character names the ASCII one.
+  EXPECT_EQ(LinuxName(TypedName("a" + Private(':'))), "a:");
+  // A cut-off sequence is a name of bytes like any other.
+  EXPECT_EQ(DriveName("a\xEF\x80"), "a\xEF\x80");
+}
+
+TEST(NameMap, TypedPathsMapBelowTheirRoot) {
+  const struct {
+    std::string typed, drive;
+  } cases[] = {
+      {"C:\\2024: Q1\\x", "C:\\2024\xEF\x80\xBA Q1\\x"},  // U+F03A
+      {"C:\\a\\b|", "C:\\a\\b\xEF\x81\xBC"},                  // U+F07C
+      {"c:/a|b/", "c:/a" + Private('|') + "b/"},
+      {"\\\\127.0.0.1\\share\\what?", "\\\\127.0.0.1\\share\\what" + Private('?')},
+      {"\\Backup\\<x>", "\\Backup\\" + Private('<') + "x" + Private('>')},
+      {"Sub:1", "Sub" + Private(':') + "1"},
+      {"/home/ann/2024: Q1", "/home/ann/2024: Q1"},
+      {"smb://nas/docs/a:b", "smb://nas/docs/a:b"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TypedPath(c.typed), c.drive) << c.typed;
+    EXPECT_EQ(LinuxName(TypedPath(c.typed)), c.typed) << c.typed;
   }
 }
 

@@ -60,7 +60,7 @@ TEST_F(Paths, LookupOfWhatOnlyLinuxHas) {
   } cases[] = {
       {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},  // this layer's alias form
       {"*.txt", 0, "RO.txt"},                                  // the first in byte order
-      {"what?.txt", 0, "what?.txt"},  // an entry's own name before the pattern
+      {"what\xEF\x80\xBF.txt", 0, "what\xEF\x80\xBF.txt"},  // "what?.txt" on disk
       {"wh*x.txt", 0, "whatx.txt"},
       {"caf\xE9.txt", 0, "caf\xE9.txt"},   // not UTF-8: byte for byte
       {"CAF\xC9.TXT", 0, ""},              // stray bytes are not letters
@@ -190,6 +190,16 @@ TEST(NetworkFolders, AMountedShareIsReachedByItsUncPathAndNoOtherIs) {
   }
   EXPECT_FALSE(platform->SameFile("C:\\a.txt", "\\\\nas\\other\\a.txt"));
   EXPECT_THROW(platform->ChangeDirectory(reports), PlatformError);  // working folders are on drives
+
+  // A drive that holds the FUSE folder: the file manager's path of a file on
+  // the share is a drive path like any other, and keeps its letter.
+  platform = tree.Platform("C=c;D=run", {share + "/Reports/Q1.txt"});
+  const std::string on_drive =
+      "D:\\gvfs\\smb-share\xEF\x80\xBAserver=nas,share=team%20docs,user=ann\\Reports";
+  EXPECT_EQ(platform->CommandLine(), on_drive + "\\Q1.txt");
+  EXPECT_EQ(platform->OpenFolder(on_drive), on_drive);
+  EXPECT_EQ(platform->OpenFolder(reports), reports);
+  EXPECT_TRUE(platform->SameFile(on_drive + "\\Q1.txt", reports + "\\q1.txt"));
 
   if (old_runtime != nullptr) {
     ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);

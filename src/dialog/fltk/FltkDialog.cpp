@@ -15,6 +15,7 @@
 #include "dialog/fltk/FltkUi.h"
 #include "dialog/fltk/Scale.h"
 #include "dialog/fltk/ViewModel.h"
+#include "platform/posix/NameMap.h"
 
 namespace tarnivo {
 namespace {
@@ -198,7 +199,7 @@ void FltkDialog::Run() {
 void FltkDialog::Refresh(DialogField field) {
   switch (field) {
     case DialogField::FileNameLabel:
-      file_name_label_->copy_label(state_.FileNameLabel().c_str());
+      file_name_label_->copy_label(posix::LinuxName(state_.FileNameLabel()).c_str());
       file_name_label_->redraw();
       break;
     case DialogField::FileName:
@@ -240,15 +241,17 @@ ControlId FltkDialog::BoxOf(DialogField field) {
 
 void FltkDialog::ShowText(ControlId box) {
   auto* input = static_cast<Fl_Input*>(Widget(box));
-  const std::string& text = state_.TextBox(box).text;
+  const std::string text = posix::LinuxName(state_.TextBox(box).text);
   if (text != input->value()) input->value(text.c_str());
 }
 
 void FltkDialog::ShowSelection(ControlId box) {
+  // The drive form and the name shown have the same characters, one for one.
   const TextBoxValue& value = state_.TextBox(box);
+  const std::string text = posix::LinuxName(value.text);
   static_cast<Fl_Input*>(Widget(box))
-      ->position(view::ByteOffset(value.text, value.sel_start + value.sel_length),
-                 view::ByteOffset(value.text, value.sel_start));
+      ->position(view::ByteOffset(text, value.sel_start + value.sel_length),
+                 view::ByteOffset(text, value.sel_start));
 }
 
 void FltkDialog::RefreshDirList() {
@@ -260,6 +263,7 @@ void FltkDialog::RefreshDirList() {
     // A folder that cannot be listed shows only the way to it.
   }
   std::vector<DirLine> lines = DirLines(state_.DirPath(), subfolders);
+  for (DirLine& line : lines) line.text = posix::LinuxName(line.text);
   const int current = CurrentDirLine(lines);
   dir_list_->SetLines(std::move(lines), current);
 }
@@ -300,8 +304,11 @@ void FltkDialog::Changed(ControlId id) {
       if (option_on(id)) state_.SelectNetwork();
       break;
     case ControlId::txtFileName:
+    case ControlId::txtFileName:
+      state_.SetText(id, posix::TypedName(file_name_->value()));
+      break;
     case ControlId::txtNetwork:
-      state_.SetText(id, static_cast<Fl_Input*>(Widget(id))->value());
+      state_.SetText(id, posix::TypedPath(network_->value()));
       break;
     case ControlId::lstDrive:
       // The state raises the drive list's change handling when the

@@ -19,6 +19,7 @@
 #include "dialog/fltk/Scale.h"
 #include "dialog/fltk/ViewModel.h"
 #include "dialog/fltk/Widgets.h"
+#include "platform/posix/NameMap.h"
 
 #ifndef TARNIVO_DATA_DIR
 #define TARNIVO_DATA_DIR "/usr/share/tarnivo"
@@ -419,7 +420,8 @@ void FltkUi::ShowHelp(WindowHandle owner, const std::string& file, int /*command
 int FltkUi::MeasureTextWidth(const std::string& text) {
   fl_open_display();
   fl_font(view::kDialogFont, view::DialogFontSize());
-  return view::PixelsToTwips(fl_width(text.data(), static_cast<int>(text.size())));
+  const std::string shown = posix::LinuxName(text);  // as the label shows it
+  return view::PixelsToTwips(fl_width(shown.data(), static_cast<int>(shown.size())));
 }
 
 bool FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {

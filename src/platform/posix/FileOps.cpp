@@ -100,7 +100,7 @@ Fd OpenFolder(const std::string& folder) {
 bool IsHiddenName(const std::string& name) { return !name.empty() && name.front() == '.'; }
 
 int RenameNoReplace(int from_dir, const std::string& from, int to_dir, const std::string& to) {
-  return Step(FileStep::Rename, [&] {
+  return Step(FileStep::RenameNoReplace, [&] {
     return static_cast<int>(::syscall(SYS_renameat2, from_dir, from.c_str(), to_dir, to.c_str(),
                                       RENAME_NOREPLACE));
   });
@@ -111,8 +111,14 @@ bool NoReplaceUnsupported(int err) {
 }
 
 // Gives `to` the entry `from` without replacing anything, where renameat2
-// cannot: a hard link and an unlink, or, where the file system has no hard
-// links, a rename after checking that `to` is free. Returns 0 or the error.
+// cannot: a hard link and an unlink. Where the file system has no hard links
+// either (a FUSE share), a file first claims `to` as a new empty file
+// (O_EXCL, so an entry that is there already, or that another writer creates
+// at the same time, makes it fail) and is then renamed over that claim; a
+// folder is renamed after checking that `to` is free. What remains is a
+// narrow race: another writer that replaces or truncates the claim between
+// the two steps is replaced in turn, and a process killed between them
+// leaves the empty claim. Returns 0 or the error.
 int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, const std::string& to,
                          bool is_folder) {
   if (!is_folder) {
@@ -126,6 +132,18 @@ int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, cons
       return 0;
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK) return errno;
+    const int claim = Step(FileStep::Claim, [&] {
+      return ::openat(to_dir, to.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+    });
+    if (claim < 0) return errno;
+    ::close(claim);
+    if (Step(FileStep::Rename, [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) !=
+        0) {
+      const int err = errno;
+      ::unlinkat(to_dir, to.c_str(), 0);  // the claim, still empty
+      return err;
+    }
+    return 0;
   }
   struct stat st{};
   if (::fstatat(to_dir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
@@ -365,6 +383,9 @@ const char* StepName(FileStep step) {
     case FileStep::Rename: return "rename";
     case FileStep::Unlink: return "unlink";
     case FileStep::SyncFolder: return "fsync folder";
+    case FileStep::RenameNoReplace: return "renameat2";
+    case FileStep::Metadata: return "fchmod/futimens";
+    case FileStep::Claim: return "claim";
   }
   return "?";
 }
@@ -401,9 +422,9 @@ CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace
   if (!CopyData(in.get(), temp.fd(), total, progress)) return CopyOutcome::Stopped;
   // Permission bits and modification time; a file system that keeps neither
   // (vfat, some shares) refuses them, which costs the copy nothing.
-  ::fchmod(temp.fd(), st.st_mode & 0777);
+  Step(FileStep::Metadata, [&] { return ::fchmod(temp.fd(), st.st_mode & 0777); });
   const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-  ::futimens(temp.fd(), times);
+  Step(FileStep::Metadata, [&] { return ::futimens(temp.fd(), times); });
   if (Step(FileStep::Sync, [&] { return ::fdatasync(temp.fd()); }) != 0) Fail("fdatasync", errno);
   // The last moment a stop can take effect: from the rename on, the copy is
   // the destination.

@@ -38,7 +38,9 @@ CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace
 // folder, system or read-only.
 void DeleteRegularFile(const Place& file);
 
-// Moves `source` to `dest` in one step, never replacing an existing entry.
+// Moves `source` to `dest` in one step, never replacing an existing entry
+// (where the file system refuses both renameat2's no-replace and hard links,
+// a file first claims `dest` as an empty new file; see FileOps.cpp).
 // `case_only`: `dest` names the source entry itself in another letter case.
 // Across file systems a regular file is copied (durably) and the source
 // removed afterwards; a folder fails. A FIFO, socket or device never moves.

@@ -18,9 +18,13 @@ enum class FileStep {
   Sync,        // fdatasync of the copy
   Close,       // closing the copy
   Link,        // linkat: naming the temporary file, or moving without renameat2
-  Rename,      // renameat / renameat2
+  Rename,      // renameat: publishing over an old file, or the last resort of a move
   Unlink,      // unlinkat: deleting a file or the source of a move
   SyncFolder,  // fsync of the destination folder
+  RenameNoReplace,  // renameat2(RENAME_NOREPLACE)
+  Metadata,    // fchmod or futimens of the copy (a failure costs the copy nothing)
+  Claim,       // creating the destination name empty, where neither renameat2
+               // nor link can move without replacing
 };
 
 const char* StepName(FileStep step);

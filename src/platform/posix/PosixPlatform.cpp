@@ -15,6 +15,7 @@
 
 #include "platform/posix/DriveMap.h"
 #include "platform/posix/FileOps.h"
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 #include "platform/posix/Resolver.h"
 
@@ -70,7 +71,7 @@ void CheckNewName(const std::string& name, const std::string& path) {
       posix::HasWildcards(name)) {
     Fail("malformed name: " + path);
   }
-  if (name.size() > 255) Fail(path, ENAMETOOLONG);
+  if (posix::LinuxName(name).size() > 255) Fail(path, ENAMETOOLONG);
 }
 
 }  // namespace
@@ -84,7 +85,7 @@ PosixPlatform::PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
   // The current drive and its folder are where the process was started.
   char buffer[PATH_MAX];
   std::optional<std::string> here;
-  if (::getcwd(buffer, sizeof buffer) != nullptr) here = resolver_->DriveForm(buffer);
+  if (::getcwd(buffer, sizeof buffer) != nullptr) here = resolver_->DriveForm(buffer, true);
   if (here && here->size() >= 2 && here->at(1) == ':') {
     resolver_->current = here->at(0);
     resolver_->cwd[resolver_->current] =
@@ -125,11 +126,11 @@ std::string PosixPlatform::ToNativePath(const std::string& drive_form) {
     // The last part may be a file: give it its stored name too.
     Listing listing(native);
     const auto found = listing.Named(below[i]);
-    if (found.size() == 1) native = NativeChild(native, found.front().name);
+    if (found.size() == 1) native = NativeChild(native, found.front().native);
     ++i;
     if (i < below.size()) Fail(drive_form, ENOTDIR);
   }
-  for (; i < below.size(); ++i) native = NativeChild(native, below[i]);
+  for (; i < below.size(); ++i) native = NativeChild(native, posix::LinuxName(below[i]));
   return native;
 }
 
@@ -177,7 +178,8 @@ std::string PosixPlatform::CommandLine() {
         std::free(real);
       }
       const std::string name = absolute.substr(slash + 1);
-      const auto form = resolver_->DriveForm(name.empty() ? folder : NativeChild(folder, name));
+      const auto form =
+          resolver_->DriveForm(name.empty() ? folder : NativeChild(folder, name), true);
       if (form) text = *form;
     }
     if (text.find(' ') != std::string::npos) text = "\"" + text + "\"";
@@ -252,7 +254,7 @@ CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
-  const Place dest{to.folder, to.stored ? *to.stored : to.given};
+  const Place dest{to.folder, to.stored ? *to.stored : posix::LinuxName(to.given)};
   return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress());
 }
 
@@ -276,14 +278,15 @@ CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::stri
     if (!same_folder || *to.stored != *from.stored) Fail(destination, EEXIST);
     // The destination names the source itself: by its own name or alias
     // nothing changes; in another letter case the name is re-cased.
-    if (to.given == *from.stored || FoldKey(to.given) != FoldKey(*from.stored)) {
+    const std::string given = posix::LinuxName(to.given);
+    if (given == *from.stored || FoldKey(given) != FoldKey(*from.stored)) {
       return CopyOutcome::Done;
     }
     case_only = true;
   }
   CheckNewName(to.given, destination);
-  return posix::RenameEntry({from.folder, *from.stored}, {to.folder, to.given}, case_only,
-                            Progress());
+  return posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)},
+                            case_only, Progress());
 }
 
 MessageBoxResult PosixPlatform::ShowMessage(const std::string& text, MessageBoxStyle style) {
@@ -341,7 +344,9 @@ std::string PosixPlatform::OpenFolder(const std::string& folder) {
   DIR* dir = opendir(native.c_str());
   if (dir == nullptr) Fail("list " + native, errno);
   closedir(dir);
-  const auto form = resolver_->DriveForm(native);
+  // A folder reached through a share reads back as the share; one reached
+  // through a drive keeps its letter.
+  const auto form = resolver_->DriveForm(native, !path.network);
   if (!form) Fail("no drive holds " + native);
   return *form;
 }
@@ -385,7 +390,7 @@ bool PosixPlatform::SameFile(const std::string& a, const std::string& b) {
       const auto found = listing.Named(last);
       if (found.empty()) return std::nullopt;
       if (found.size() > 1) Fail(text + ": a name matches entries that differ only in letter case");
-      native = NativeChild(native, found.front().name);
+      native = NativeChild(native, found.front().native);
     } else if (!last.empty()) {
       return std::nullopt;
     }

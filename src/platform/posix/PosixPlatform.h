@@ -11,11 +11,16 @@
 // Network folders. "\\server\share\dir" reaches a share that is mounted: a
 // cifs/smb3 entry of the mount table whose source is //server/share, or a
 // GVfs mount $XDG_RUNTIME_DIR/gvfs/smb-share:server=...,share=... . A share
-// that is not mounted does not exist.
+// that is not mounted does not exist. The FUSE folder of a GVfs share is
+// also a drive path like any other (what the file manager passes on a command
+// line), and a folder reached through a drive keeps its letter.
 //
-// Names. Matching ignores letter case (simple case folding) and accepts the
-// 8.3 alias of each entry whose name is not a legal 8.3 name; the aliases of
-// a folder are generated in name order, so they are the same on every run.
+// Names. Each of \ : * ? " < > | in a Linux name stands in drive form as
+// U+F000 plus its code (NameMap.h); a name that holds one of those eight
+// private-use characters itself is not shown. Matching ignores letter case
+// (simple case folding) and accepts the 8.3 alias of each entry whose name is
+// not a legal 8.3 name; the aliases of a folder are generated in name order,
+// so they are the same on every run.
 // Hidden: a name that starts with '.'. System: neither a regular file nor a
 // folder. Read-only: no write permission for the owner. The folder's own
 // order is name order. Entries that differ only in letter case make their

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 
 namespace tarnivo::posix {
@@ -64,7 +65,7 @@ Walk WalkFolders(std::string native, std::vector<std::string> parts) {
       walk.miss = Miss::Ambiguous;
       return walk;
     }
-    const std::string next = NativeChild(walk.native, found.front().name);
+    const std::string next = NativeChild(walk.native, found.front().native);
     if (!listing.KindOf(found.front()).folder) {
       walk.miss = Miss::NotFolder;
       return walk;
@@ -138,8 +139,9 @@ void Listing::ForEach(Visit visit) const {
     if (e == nullptr) break;
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-    if (std::strchr(n, '\\') != nullptr) continue;
-    visit(n, e->d_type);
+    const auto name = DriveName(n);
+    if (!name) continue;
+    visit(*name, e->d_type, n);
   }
   const int err = errno;
   closedir(dir);
@@ -148,9 +150,10 @@ void Listing::ForEach(Visit visit) const {
 
 const std::vector<Listing::Entry>& Listing::All() {
   if (!loaded_) {
-    ForEach([&](const char* n, unsigned char type) { entries_.push_back({n, type}); });
-    std::sort(entries_.begin(), entries_.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    ForEach([&](const std::string& name, unsigned char type, const char* n) {
+      entries_.push_back({name, type, n});
+    });
+    std::sort(entries_.begin(), entries_.end(), ByName);
     loaded_ = true;
   }
   return entries_;
@@ -172,8 +175,8 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
   const std::u32string key = FoldKey(name);
   const bool ascii = IsAscii(name);
   if (name.find('~') == std::string::npos || !IsLegal83(name)) {
-    ForEach([&](const char* n, unsigned char type) {
-      if (SameName(n, name, key, ascii)) found.push_back({n, type});
+    ForEach([&](const std::string& entry, unsigned char type, const char* n) {
+      if (SameName(entry, name, key, ascii)) found.push_back({entry, type, n});
     });
   } else {
     // It may be an alias. One pass keeps the entries that match by name and
@@ -185,15 +188,15 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       std::size_t at;
       std::size_t size;
       unsigned char type;
+      std::string native;
     };
     std::vector<Kept> kept;
-    ForEach([&](const char* n, unsigned char type) {
-      if (SameName(n, name, key, ascii)) {
-        found.push_back({n, type});
-      } else if (found.empty() && lookup.Concerns(n)) {
-        const std::size_t size = std::strlen(n);
-        kept.push_back({kept_names.size(), size, type});
-        kept_names.append(n, size);
+    ForEach([&](const std::string& entry, unsigned char type, const char* n) {
+      if (SameName(entry, name, key, ascii)) {
+        found.push_back({entry, type, n});
+      } else if (found.empty() && lookup.Concerns(entry)) {
+        kept.push_back({kept_names.size(), entry.size(), type, n});
+        kept_names += entry;
       }
     });
     if (found.empty() && !kept.empty()) {
@@ -201,11 +204,12 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
       names.reserve(kept.size());
       for (const Kept& k : kept) names.emplace_back(kept_names.data() + k.at, k.size);
       const std::size_t at = lookup.Find(names);
-      if (at != AliasLookup::kNone) found.push_back({std::string(names[at]), kept[at].type});
+      if (at != AliasLookup::kNone) {
+        found.push_back({std::string(names[at]), kept[at].type, kept[at].native});
+      }
     }
   }
-  std::sort(found.begin(), found.end(),
-            [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  std::sort(found.begin(), found.end(), ByName);
   return found;
 }
 
@@ -213,9 +217,9 @@ Listing::Kind Listing::KindOf(const Entry& e) const {
   if (e.type == DT_DIR) return {true, true, false};
   if (e.type == DT_REG) return {true, false, true};
   struct stat st {};
-  if (::stat(NativeChild(folder_, e.name).c_str(), &st) != 0) {
+  if (::stat(NativeChild(folder_, e.native).c_str(), &st) != 0) {
     struct stat link {};
-    return {::lstat(NativeChild(folder_, e.name).c_str(), &link) == 0, false, false};
+    return {::lstat(NativeChild(folder_, e.native).c_str(), &link) == 0, false, false};
   }
   return {true, S_ISDIR(st.st_mode), S_ISREG(st.st_mode)};
 }
@@ -382,11 +386,11 @@ Target Resolver::Locate(const std::string& text) const {
   Listing listing(target.folder);
   const auto found = listing.Named(last);
   if (found.size() > 1) Fail(text + ": a name matches entries that differ only in letter case");
-  if (found.size() == 1) target.stored = found.front().name;
+  if (found.size() == 1) target.stored = found.front().native;
   return target;
 }
 
-std::optional<std::string> Resolver::DriveForm(const std::string& native) const {
+std::optional<std::string> Resolver::DriveForm(const std::string& native, bool on_drive) const {
   const std::string path = NormalNative(native);
   const auto mounts = ReadMounts();
   const Drive* best = nullptr;
@@ -398,7 +402,7 @@ std::optional<std::string> Resolver::DriveForm(const std::string& native) const 
   const auto shares = NetworkShares(mounts, GvfsFolder());
   for (const ShareMount& s : shares) {
     if (!IsUnder(path, s.dir)) continue;
-    if (best != nullptr && s.dir.size() <= best->root.size()) continue;
+    if (best != nullptr && (on_drive || s.dir.size() <= best->root.size())) continue;
     if (share == nullptr || s.dir.size() > share->dir.size()) share = &s;
   }
   std::string root_text;
@@ -412,10 +416,17 @@ std::optional<std::string> Resolver::DriveForm(const std::string& native) const 
   } else {
     return std::nullopt;
   }
-  std::string below = path.substr(root_native == "/" ? 1 : root_native.size());
-  if (!below.empty() && below.front() == '/') below.erase(0, 1);
-  if (below.find('\\') != std::string::npos) return std::nullopt;
-  std::replace(below.begin(), below.end(), '/', '\\');
+  std::string rest = path.substr(root_native == "/" ? 1 : root_native.size());
+  if (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+  std::string below;
+  for (std::size_t i = 0; i < rest.size();) {
+    const std::size_t end = std::min(rest.find('/', i), rest.size());
+    const auto name = DriveName(std::string_view(rest).substr(i, end - i));
+    if (!name) return std::nullopt;
+    if (!below.empty()) below += '\\';
+    below += *name;
+    i = end + 1;
+  }
   if (share != nullptr) return below.empty() ? root_text : root_text + "\\" + below;
   return root_text + "\\" + below;
 }

@@ -57,8 +57,9 @@ struct DrivePath {
 class Listing {
  public:
   struct Entry {
-    std::string name;
+    std::string name;    // in drive form (NameMap.h)
     unsigned char type;  // d_type
+    std::string native;  // as on disk
   };
 
   explicit Listing(std::string folder) : folder_(std::move(folder)) {}
@@ -89,8 +90,12 @@ class Listing {
   bool PassesMask(const Entry& e, int attributes) const;
 
  private:
+  // Calls `visit` with the drive-form name, the type and the name on disk of
+  // every entry that can be written in drive form.
   template <typename Visit>
   void ForEach(Visit visit) const;
+  // Name order is that of the drive-form names, the names aliases are made from.
+  static bool ByName(const Entry& a, const Entry& b) { return a.name < b.name; }
 
   std::string folder_;
   bool loaded_ = false;
@@ -117,8 +122,8 @@ struct Walk {
 // must exist and its name must name exactly one entry there.
 struct Target {
   std::string folder;                 // native
-  std::string given;                  // the last name as written
-  std::optional<std::string> stored;  // the entry's name, when there is one
+  std::string given;                  // the last name as written, in drive form
+  std::optional<std::string> stored;  // the entry's name on disk, when there is one
 };
 
 // The drives, the current one and each drive's working directory, and the
@@ -167,7 +172,11 @@ struct Resolver {
 
   // The drive-form text of a native path: the most specific drive or
   // mounted share that holds it; a drive wins over a share at one folder.
-  std::optional<std::string> DriveForm(const std::string& native) const;
+  // With `on_drive`, a drive that holds it wins over any share: a file or
+  // folder reached through a drive (a command line, a lettered path) keeps
+  // its letter, also inside a share's FUSE folder. Each name is given in
+  // drive form; none when a name has none.
+  std::optional<std::string> DriveForm(const std::string& native, bool on_drive = false) const;
 
  private:
   // The native folder of a drive-form root, and how many parts of `path`
