@@ -54,7 +54,7 @@ void Run(const std::string& command) {
 std::string Quote(const std::string& path) { return "'" + path + "'"; }
 
 bool IsFile(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -100,8 +100,8 @@ void Line(const char* what, const std::vector<double>& ours, const std::vector<d
 
 // CopyFile of `src` into `folder` against cp followed by sync of the copy:
 // both end with the data on the device.
-void CompareCopy(tarnivo::PosixPlatform& platform, const std::string& src, const std::string& folder,
-                 int repeat, const char* what) {
+void CompareCopy(tarnivo::PosixPlatform& platform, const std::string& src,
+                 const std::string& folder, int repeat, const char* what) {
   std::vector<double> ours;
   std::vector<double> theirs;
   const std::string a = folder + "/copy-ours.bin";
@@ -114,7 +114,8 @@ void CompareCopy(tarnivo::PosixPlatform& platform, const std::string& src, const
   };
   auto run_theirs = [&] {
     Remove(b);
-    theirs.push_back(Seconds([&] { Run("cp " + Quote(src) + " " + Quote(b) + " && sync " + Quote(b)); }));
+    theirs.push_back(
+        Seconds([&] { Run("cp " + Quote(src) + " " + Quote(b) + " && sync " + Quote(b)); }));
   };
   for (int r = 0; r < repeat; ++r) {
     // Turn about, so that neither always runs on a disk the other just used.
@@ -157,8 +158,9 @@ int main(int argc, char** argv) {
   }
   auto wanted = [&](const char* what) { return only.empty() || only == what; };
   if (disk.empty() || !IsFile(disk + "/src.bin")) {
-    std::fprintf(stderr, "usage: %s --disk DIR [--tmpfs DIR] [--big DIR] [--repeat N]\n"
-                         "       DIR/src.bin must exist (tools/bench-platform.sh makes it)\n",
+    std::fprintf(stderr,
+                 "usage: %s --disk DIR [--tmpfs DIR] [--big DIR] [--repeat N]\n"
+                 "       DIR/src.bin must exist (tools/bench-platform.sh makes it)\n",
                  argv[0]);
     return 2;
   }
@@ -166,7 +168,7 @@ int main(int argc, char** argv) {
   tarnivo::PosixPlatform platform({}, nullptr);  // the default map: C: is "/"
   auto form = [&](const std::string& native) { return platform.ToDriveForm(native); };
   const std::string src = disk + "/src.bin";
-  struct stat st{};
+  struct stat st {};
   ::stat(src.c_str(), &st);
   std::printf("file size %.1f MiB, %d runs each, medians\n", st.st_size / 1048576.0, repeat);
 
@@ -179,40 +181,42 @@ int main(int argc, char** argv) {
   }
 
   // RenameFile on one file system against mv.
-  if (wanted("rename")) Measured("the rename", [&] {
-    std::vector<double> ours;
-    std::vector<double> theirs;
-    const std::string moved = disk + "/moved.bin";
-    for (int r = 0; r < repeat; ++r) {
-      ours.push_back(Seconds([&] { platform.RenameFile(form(src), form(moved)); }));
-      theirs.push_back(Seconds([&] { Run("mv " + Quote(moved) + " " + Quote(src)); }));
-    }
-    Line("RenameFile, same file system", ours, theirs, "mv");
-  });
+  if (wanted("rename"))
+    Measured("the rename", [&] {
+      std::vector<double> ours;
+      std::vector<double> theirs;
+      const std::string moved = disk + "/moved.bin";
+      for (int r = 0; r < repeat; ++r) {
+        ours.push_back(Seconds([&] { platform.RenameFile(form(src), form(moved)); }));
+        theirs.push_back(Seconds([&] { Run("mv " + Quote(moved) + " " + Quote(src)); }));
+      }
+      Line("RenameFile, same file system", ours, theirs, "mv");
+    });
 
   // A move from tmpfs to the disk: a copy, then the source removed.
-  if (wanted("move") && !tmpfs.empty() && IsFile(tmpfs + "/src.bin")) Measured("the move", [&] {
-    std::vector<double> ours;
-    std::vector<double> theirs;
-    std::vector<double> theirs_synced;
-    const std::string from = tmpfs + "/src.bin";
-    const std::string to = disk + "/from-tmpfs.bin";
-    for (int r = 0; r < repeat; ++r) {
+  if (wanted("move") && !tmpfs.empty() && IsFile(tmpfs + "/src.bin"))
+    Measured("the move", [&] {
+      std::vector<double> ours;
+      std::vector<double> theirs;
+      std::vector<double> theirs_synced;
+      const std::string from = tmpfs + "/src.bin";
+      const std::string to = disk + "/from-tmpfs.bin";
+      for (int r = 0; r < repeat; ++r) {
+        Remove(to);
+        ours.push_back(Seconds([&] { platform.RenameFile(form(from), form(to)); }));
+        Run("cp " + Quote(to) + " " + Quote(from));
+        Remove(to);
+        theirs.push_back(Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to)); }));
+        Run("cp " + Quote(to) + " " + Quote(from));
+        Remove(to);
+        theirs_synced.push_back(
+            Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to) + " && sync " + Quote(to)); }));
+        Run("cp " + Quote(to) + " " + Quote(from));
+      }
       Remove(to);
-      ours.push_back(Seconds([&] { platform.RenameFile(form(from), form(to)); }));
-      Run("cp " + Quote(to) + " " + Quote(from));
-      Remove(to);
-      theirs.push_back(Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to)); }));
-      Run("cp " + Quote(to) + " " + Quote(from));
-      Remove(to);
-      theirs_synced.push_back(
-          Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to) + " && sync " + Quote(to)); }));
-      Run("cp " + Quote(to) + " " + Quote(from));
-    }
-    Remove(to);
-    Line("RenameFile, tmpfs to disk", ours, theirs, "mv");
-    Line("RenameFile, tmpfs to disk", ours, theirs_synced, "mv + sync FILE");
-  });
+      Line("RenameFile, tmpfs to disk", ours, theirs, "mv");
+      Line("RenameFile, tmpfs to disk", ours, theirs_synced, "mv + sync FILE");
+    });
 
   // Intake of one file in a folder of many entries, by its name in another
   // letter case and by its alias, against listing the folder once.

@@ -161,5 +161,4 @@ void DialogState::SetDirPath(const std::string& folder) {
   Changed(DialogField::DirPath);
 }
 
-
 }  // namespace tarnivo

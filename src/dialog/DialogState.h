@@ -21,8 +21,15 @@ namespace tarnivo {
 
 // What an observer is told has changed.
 enum class DialogField {
-  FileNameLabel, FileName, FileNameSelection, CopyMove, DriveNetwork, DriveList,
-  DirPath, NetworkText, NetworkSelection,
+  FileNameLabel,
+  FileName,
+  FileNameSelection,
+  CopyMove,
+  DriveNetwork,
+  DriveList,
+  DirPath,
+  NetworkText,
+  NetworkSelection,
 };
 
 // A text box's value: its text and its selection, counted in characters

@@ -76,8 +76,7 @@ void frmMain::lstDrive_Change() {
 }
 
 void frmMain::txtNetwork_GotFocus() {
-  state_.SetSelection(ControlId::txtNetwork, 0,
-                      static_cast<int>(CharCount(state_.NetworkText())));
+  state_.SetSelection(ControlId::txtNetwork, 0, static_cast<int>(CharCount(state_.NetworkText())));
 }
 
 void frmMain::txtNetwork_LostFocus() {

@@ -1,7 +1,7 @@
 #include "paths/PathText.h"
 
-#include "text/Text.h"
 #include "platform/PlatformServices.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {
@@ -15,8 +15,7 @@ std::size_t FirstBackslash(const std::u32string& text) {
 }
 
 // Mid() on decoded text.
-std::u32string MidChars(const std::u32string& text, std::size_t start,
-                        std::size_t count) {
+std::u32string MidChars(const std::u32string& text, std::size_t start, std::size_t count) {
   if (start == 0 || start > text.size()) return {};
   return text.substr(start - 1, count);
 }
@@ -41,8 +40,7 @@ std::string FileTitle(const std::string& path) {
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-std::string KorteFileName(PlatformServices& platform, const std::string& path,
-                          int label_width) {
+std::string KorteFileName(PlatformServices& platform, const std::string& path, int label_width) {
   const std::u32string chars = Decode(path);
   const std::u32string head = chars.substr(0, 3);
   std::u32string tail = MidChars(chars, 4, kWindow);

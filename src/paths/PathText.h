@@ -25,7 +25,6 @@ std::string FileTitle(const std::string& path);
 // dropped. The name itself is never dropped, and only the first 200
 // characters after the root are ever shown.
 //   "C:\Very\Long\Chain\File.txt" => "C:\...\Chain\File.txt"
-std::string KorteFileName(PlatformServices& platform, const std::string& path,
-                          int label_width);
+std::string KorteFileName(PlatformServices& platform, const std::string& path, int label_width);
 
 }  // namespace tarnivo

@@ -136,8 +136,7 @@ class PlatformServices {
   virtual MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) = 0;
 
   // Opens the help viewer on `file` (named without a folder).
-  virtual void ShowHelp(WindowHandle owner, const std::string& file, int command,
-                        int data) = 0;
+  virtual void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) = 0;
 
   // The width of `text` in the dialog's font, in twips.
   virtual int MeasureTextWidth(const std::string& text) = 0;

@@ -81,7 +81,8 @@ void CheckAliases(const std::vector<std::string>& names) {
     Check(!IsLegal83(names[i]));
     Check(IsLegal83(alias));
     Check(alias.find('~') != std::string::npos);
-    for (const char c : alias) Check(static_cast<unsigned char>(c) < 0x80 && !(c >= 'a' && c <= 'z'));
+    for (const char c : alias)
+      Check(static_cast<unsigned char>(c) < 0x80 && !(c >= 'a' && c <= 'z'));
     const std::u32string key = FoldKey(alias);
     Check(alias_keys.insert(key).second);
     // Resolved by name first: no other entry may be spelled like it.

@@ -27,10 +27,21 @@ namespace {
 using posix::FileStep;
 
 const FileStep kAllSteps[] = {
-    FileStep::Open,  FileStep::Create, FileStep::Clone,  FileStep::CopyRange,
-    FileStep::Read,  FileStep::Write,  FileStep::Sync,   FileStep::Close,
-    FileStep::Link,  FileStep::Rename, FileStep::Unlink, FileStep::SyncFolder,
-    FileStep::RenameNoReplace, FileStep::Metadata, FileStep::Claim,
+    FileStep::Open,
+    FileStep::Create,
+    FileStep::Clone,
+    FileStep::CopyRange,
+    FileStep::Read,
+    FileStep::Write,
+    FileStep::Sync,
+    FileStep::Close,
+    FileStep::Link,
+    FileStep::Rename,
+    FileStep::Unlink,
+    FileStep::SyncFolder,
+    FileStep::RenameNoReplace,
+    FileStep::Metadata,
+    FileStep::Claim,
 };
 
 // How the layer is made to copy: the fastest way it finds, or each slower
@@ -45,11 +56,16 @@ enum class Mode {
 
 const char* ModeName(Mode mode) {
   switch (mode) {
-    case Mode::Fast: return "fast";
-    case Mode::NamedTemp: return "named temporary file";
-    case Mode::ReadWrite: return "read/write";
-    case Mode::NoRenameat2: return "no renameat2";
-    case Mode::FuseShare: return "FUSE share";
+    case Mode::Fast:
+      return "fast";
+    case Mode::NamedTemp:
+      return "named temporary file";
+    case Mode::ReadWrite:
+      return "read/write";
+    case Mode::NoRenameat2:
+      return "no renameat2";
+    case Mode::FuseShare:
+      return "FUSE share";
   }
   return "?";
 }
@@ -60,8 +76,10 @@ int ErrorFor(FileStep step) {
     case FileStep::Create:
     case FileStep::CopyRange:
     case FileStep::Write:
-    case FileStep::Link: return ENOSPC;
-    default: return EIO;
+    case FileStep::Link:
+      return ENOSPC;
+    default:
+      return EIO;
   }
 }
 
@@ -90,7 +108,8 @@ class StepHook {
  private:
   int Refusal(Mode mode, FileStep s) {
     switch (mode) {
-      case Mode::Fast: return 0;
+      case Mode::Fast:
+        return 0;
       case Mode::NamedTemp:
         // Each new file is first tried unnamed: that attempt is refused, the
         // named one that follows runs.
@@ -117,7 +136,8 @@ class StepHook {
 
 std::string Pattern(std::size_t size, int seed) {
   std::string data(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 131 + i / 4096 + seed) & 0xFF);
+  for (std::size_t i = 0; i < size; ++i)
+    data[i] = static_cast<char>((i * 131 + i / 4096 + seed) & 0xFF);
   return data;
 }
 
@@ -126,7 +146,7 @@ struct Place {
   const char* name;
   std::string folder;  // drive form
   std::string native;
-  bool other_drive;    // a move copies and then deletes the source
+  bool other_drive;  // a move copies and then deletes the source
 };
 
 enum class Existing { None, AnswerYes, AnswerNo };
@@ -182,8 +202,8 @@ class FaultSweepLinux : public ::testing::Test {
   std::map<FileStep, int> RunOnce(const Scenario& s, Mode mode, FileStep step, int nth) {
     SCOPED_TRACE(s.Name() + ", " + ModeName(mode) +
                  (nth == 0 ? std::string(", no fault")
-                           : std::string(", ") + posix::StepName(step) + " #" + std::to_string(nth) +
-                                 " fails"));
+                           : std::string(", ") + posix::StepName(step) + " #" +
+                                 std::to_string(nth) + " fails"));
     Reset(s);
     ProgramRun run(tree, drives, tree / "c/Src/Report.doc");
     if (!run.Load()) {
@@ -207,13 +227,11 @@ class FaultSweepLinux : public ::testing::Test {
     }
     // A refused clone falls back, and mode or time the file system cannot
     // keep costs the copy nothing: neither fails the transfer.
-    Check(s, run, before, ended,
-          nth != 0 && step != FileStep::Clone && step != FileStep::Metadata);
+    Check(s, run, before, ended, nth != 0 && step != FileStep::Clone && step != FileStep::Metadata);
     return counts;
   }
 
-  void Check(const Scenario& s, ProgramRun& run, const Values& before, bool ended,
-             bool must_fail) {
+  void Check(const Scenario& s, ProgramRun& run, const Values& before, bool ended, bool must_fail) {
     const bool existed = s.existing != Existing::None;
     const std::string dest = s.to->native + "/Report.doc";
     const bool source_there = Exists(tree / "c/Src/Report.doc");
@@ -231,7 +249,8 @@ class FaultSweepLinux : public ::testing::Test {
               (source_there ? List{"Report.doc", "Sibling.doc"} : List{"Sibling.doc"}));
     for (const Place& p : places) {
       const bool here = p.native == s.to->native && dest_there;
-      EXPECT_EQ(Names(p.native), (here ? List{"Keep.txt", "Report.doc"} : List{"Keep.txt"})) << p.name;
+      EXPECT_EQ(Names(p.native), (here ? List{"Keep.txt", "Report.doc"} : List{"Keep.txt"}))
+          << p.name;
     }
 
     std::vector<Shown> expected_boxes;
@@ -241,7 +260,8 @@ class FaultSweepLinux : public ::testing::Test {
       // Done: the complete new file, and the source only where it was copied.
       EXPECT_FALSE(must_fail) << "a failed step was reported as success";
       EXPECT_NE(s.existing, Existing::AnswerNo);
-      EXPECT_TRUE(dest_there && dest_data == source_data) << "the destination is not the whole copy";
+      EXPECT_TRUE(dest_there && dest_data == source_data)
+          << "the destination is not the whole copy";
       EXPECT_EQ(source_there, !s.move);
       if (source_there) {
         EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
@@ -267,7 +287,8 @@ class FaultSweepLinux : public ::testing::Test {
       // A copy made before the source's deletion failed stays.
       EXPECT_TRUE(s.move && s.to->other_drive) << "a complete copy was left by a failed transfer";
     } else if (dest_there) {
-      EXPECT_TRUE(existed && dest_data == kOld) << "the destination holds neither the old nor the new file";
+      EXPECT_TRUE(existed && dest_data == kOld)
+          << "the destination holds neither the old nor the new file";
     } else {
       // Gone only where the user agreed to replace it.
       EXPECT_TRUE(!existed || s.existing == Existing::AnswerYes) << "the old destination was lost";
@@ -345,12 +366,14 @@ TEST_F(FaultSweepLinux, ADestinationWithoutSpaceKeepsTheSourceAndLeavesNothing) 
   if (!e.mounted() || !small.mounted()) GTEST_SKIP() << e.why();
   MakeDir(tree / "e/Dst");
   MakeDir(tree / "c/Small/Dst");
-  places = {{"a full drive", "E:\\Dst", tree / "e/Dst", true},
-            {"a full file system on the same drive", "C:\\Small\\Dst", tree / "c/Small/Dst", false}};
+  places = {
+      {"a full drive", "E:\\Dst", tree / "e/Dst", true},
+      {"a full file system on the same drive", "C:\\Small\\Dst", tree / "c/Small/Dst", false}};
   std::vector<Scenario> scenarios;
   for (const bool move : {false, true}) {
     for (const Place& p : places) {
-      for (const Existing e : {Existing::None, Existing::AnswerYes}) scenarios.push_back({move, &p, e});
+      for (const Existing e : {Existing::None, Existing::AnswerYes})
+        scenarios.push_back({move, &p, e});
     }
   }
   for (const Scenario& s : scenarios) {

@@ -167,8 +167,8 @@ TEST_F(FileOps, AStopAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
       {"copy_file_range", [] { return nullptr; }},
       {"read and write",
        [] {
-         return std::make_unique<FaultAt>(std::map<FileStep, int>{
-             {FileStep::Clone, EOPNOTSUPP}, {FileStep::CopyRange, EXDEV}});
+         return std::make_unique<FaultAt>(
+             std::map<FileStep, int>{{FileStep::Clone, EOPNOTSUPP}, {FileStep::CopyRange, EXDEV}});
        }},
       {"named temporary file",
        [] { return std::make_unique<FaultAt>(FileStep::Create, 1, EOPNOTSUPP); }},
@@ -214,7 +214,7 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
       {"C:\\Dst\\moved report.doc", "C:\\Dst\\MOVED REPORT.DOC",
        "c/Dst/MOVED REPORT.DOC"},  // only the case
       {"C:\\Dst\\MOVEDR~1.DOC", "C:\\Dst\\movedr~1.doc",
-       "c/Dst/MOVED REPORT.DOC"},  // its own alias
+       "c/Dst/MOVED REPORT.DOC"},                         // its own alias
       {"C:\\Src\\Two.txt", "C:\\Dst\\Two.txt", nullptr},  // which of two?
   };
   for (const auto& c : cases) {
@@ -275,8 +275,8 @@ TEST_F(FileOps, WithoutRenameat2AndLinkNothingIsReplaced) {
         }
         return 0;
       });
-      const std::string why = std::string(move ? "move" : "copy") + ", racing at " +
-                              posix::StepName(racing_at);
+      const std::string why =
+          std::string(move ? "move" : "copy") + ", racing at " + posix::StepName(racing_at);
       bool done = true;
       try {
         if (move) {

@@ -21,9 +21,12 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown) {
 MessageBoxResult ScriptedUi::ShowMessage(const std::string& text, MessageBoxStyle style) {
   shown.push_back({text, style});
   switch (style) {
-    case MessageBoxStyle::YesNoInformation: return yes_no;
-    case MessageBoxStyle::RetryCancelStop: return MessageBoxResult::Cancel;
-    case MessageBoxStyle::OkExclamation: break;
+    case MessageBoxStyle::YesNoInformation:
+      return yes_no;
+    case MessageBoxStyle::RetryCancelStop:
+      return MessageBoxResult::Cancel;
+    case MessageBoxStyle::OkExclamation:
+      break;
   }
   return MessageBoxResult::Ok;
 }
@@ -32,7 +35,8 @@ int ScriptedUi::MeasureTextWidth(const std::string& text) {
   return static_cast<int>(text.size()) * 100;
 }
 
-ProgramRun::ProgramRun(TempTree& tree, const std::string& drives, const std::string& source_native) {
+ProgramRun::ProgramRun(TempTree& tree, const std::string& drives,
+                       const std::string& source_native) {
   posix_ = tree.Platform(drives, {source_native}, &ui);
   platform_ = std::make_unique<EndingPlatform>(*posix_);
   state_ = std::make_unique<DialogState>(*platform_);

@@ -71,7 +71,9 @@ class EndingPlatform final : public PlatformServices {
   std::vector<std::string> SubFolders(const std::string& folder) override {
     return inner_.SubFolders(folder);
   }
-  bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return inner_.SameFile(a, b);
+  }
 
  private:
   PlatformServices& inner_;

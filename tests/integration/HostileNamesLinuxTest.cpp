@@ -3,6 +3,7 @@
 // sources that are not files, a source on a read-only mount. Whatever they
 // are, only the one file named is touched, and what is on disk is checked,
 // not only what was said.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <dirent.h>
 #include <functional>
 #include <map>
 #include <string>
@@ -49,7 +49,7 @@ void Walk(int dir, const std::string& rel, std::map<std::string, std::string>& o
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     const std::string path = rel.empty() ? name : rel + "/" + name;
-    struct stat st{};
+    struct stat st {};
     if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       out[path] = "folder";
@@ -105,7 +105,7 @@ int MakeDeep(const std::string& base, const std::string& part, int depth) {
 // Removes everything below the open folder `dir`, by descriptor, staying on
 // its file system.
 void RemoveBelow(int dir) {
-  struct stat self{};
+  struct stat self {};
   if (::fstat(dir, &self) != 0) return;
   const int fd = ::dup(dir);
   DIR* d = ::fdopendir(fd);
@@ -120,7 +120,7 @@ void RemoveBelow(int dir) {
   }
   ::closedir(d);
   for (const std::string& name : names) {
-    struct stat st{};
+    struct stat st {};
     if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       if (st.st_dev != self.st_dev) continue;  // a mount point: left to its owner
@@ -152,7 +152,8 @@ class HostileNamesLinux : public ::testing::Test {
   // The tree every case starts from: the source, and in the destination
   // folder the entries that a name reaching too far would hit.
   void Build() {
-    for (const char* dir : {"c", "c/Src", "c/Elsewhere", "d", "d/Dst", "d/Dst/Folder"}) MakeDir(tree / dir);
+    for (const char* dir : {"c", "c/Src", "c/Elsewhere", "d", "d/Dst", "d/Dst/Folder"})
+      MakeDir(tree / dir);
     WriteAll(tree / "c/Src/Report.doc", kReport);
     WriteAll(tree / "c/Other.doc", "beside the folder");  // what ".." would reach
     WriteAll(tree / "c/Elsewhere/target.doc", "a link's target");
@@ -162,9 +163,12 @@ class HostileNamesLinux : public ::testing::Test {
     WriteAll(tree / "d/Dst/TWIN.DOC", "twin 2");
     WriteAll(tree / "d/Dst/time 10:30.doc", "colon");
     WriteAll(tree / "d/Dst/x\xEF\x80\xBA.doc", "a private-use character on disk");
-    ASSERT_EQ(::symlink((tree / "c/Elsewhere/target.doc").c_str(), (tree / "d/Dst/link.doc").c_str()), 0);
-    ASSERT_EQ(::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "d/Dst/to-source.doc").c_str()), 0);
-    ASSERT_EQ(::symlink((tree / "c/Elsewhere/nowhere.doc").c_str(), (tree / "d/Dst/dangling.doc").c_str()),
+    ASSERT_EQ(
+        ::symlink((tree / "c/Elsewhere/target.doc").c_str(), (tree / "d/Dst/link.doc").c_str()), 0);
+    ASSERT_EQ(
+        ::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "d/Dst/to-source.doc").c_str()), 0);
+    ASSERT_EQ(::symlink((tree / "c/Elsewhere/nowhere.doc").c_str(),
+                        (tree / "d/Dst/dangling.doc").c_str()),
               0);
     ASSERT_EQ(::mkfifo((tree / "d/Dst/pipe").c_str(), 0644), 0);
   }
@@ -235,9 +239,14 @@ TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
       {"a FIFO", "pipe", ""},
       // Linux names in drive form, as the view passes them on: the name with
       // its own characters, and nothing else.
-      {"? and \\ in a Linux name", "what\xEF\x80\xBF a\xEF\x81\x9C" "b.doc", "d/Dst/what? a\\b.doc"},
-      {": in a Linux name that is there", "TIME 10\xEF\x80\xBA" "30.DOC", "d/Dst/TIME 10:30.DOC",
-       "d/Dst/time 10:30.doc", true},
+      {"? and \\ in a Linux name",
+       "what\xEF\x80\xBF a\xEF\x81\x9C"
+       "b.doc",
+       "d/Dst/what? a\\b.doc"},
+      {": in a Linux name that is there",
+       "TIME 10\xEF\x80\xBA"
+       "30.DOC",
+       "d/Dst/TIME 10:30.DOC", "d/Dst/time 10:30.doc", true},
       {"a name whose Linux name holds the private-use character itself", "x\xEF\x80\xBA.doc",
        "d/Dst/x:.doc"},
   };
@@ -251,7 +260,8 @@ TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
         Build();
         auto expected = Snapshot(tree.root());
         std::vector<Shown> shown;
-        const bool ended = Transfer(tree / "c/Src/Report.doc", {move, "D:\\Dst", c.name, answer}, shown);
+        const bool ended =
+            Transfer(tree / "c/Src/Report.doc", {move, "D:\\Dst", c.name, answer}, shown);
 
         const bool done = !c.creates.empty() && answer == MessageBoxResult::Yes;
         std::vector<Shown> boxes;
@@ -390,7 +400,8 @@ std::string RunsWithin(int seconds, const std::function<std::string()>& body) {
 
 TEST_F(HostileNamesLinux, ASourceThatIsNoFileIsRefusedWithoutHanging) {
   ASSERT_EQ(::mkfifo((tree / "c/Src/pipe").c_str(), 0644), 0);
-  const bool have_device = ::mknod((tree / "c/Src/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  const bool have_device =
+      ::mknod((tree / "c/Src/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
   // The system's own /dev/null too, on a drive of its own, but only copied:
   // nothing here may ever try to remove it.
   drives = "C=c;D=d;N=/dev";
@@ -399,8 +410,9 @@ TEST_F(HostileNamesLinux, ASourceThatIsNoFileIsRefusedWithoutHanging) {
     bool move;
     const char* folder;
   } cases[] = {
-      {"c/Src/pipe", false, "D:\\Dst"}, {"c/Src/pipe", true, "D:\\Dst"}, {"c/Src/pipe", true, "C:\\"},
-      {"c/Src/null", false, "D:\\Dst"}, {"c/Src/null", true, "D:\\Dst"}, {"c/Src/null", true, "C:\\"},
+      {"c/Src/pipe", false, "D:\\Dst"}, {"c/Src/pipe", true, "D:\\Dst"},
+      {"c/Src/pipe", true, "C:\\"},     {"c/Src/null", false, "D:\\Dst"},
+      {"c/Src/null", true, "D:\\Dst"},  {"c/Src/null", true, "C:\\"},
       {"/dev/null", false, "D:\\Dst"},
   };
   for (const auto& c : cases) {
@@ -423,10 +435,11 @@ TEST_F(HostileNamesLinux, ASourceThatIsNoFileIsRefusedWithoutHanging) {
     EXPECT_EQ(result, "open " + kTransferError.text + "|");
     EXPECT_EQ(Snapshot(tree.root()), before);
   }
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat("/dev/null", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
-  if (!have_device) GTEST_SKIP() << "a device node of our own needs root; only /dev/null was copied";
+  if (!have_device)
+    GTEST_SKIP() << "a device node of our own needs root; only /dev/null was copied";
 }
 
 TEST_F(HostileNamesLinux, AMoveFromAReadOnlyMountCopiesAndKeepsTheSource) {
@@ -434,7 +447,8 @@ TEST_F(HostileNamesLinux, AMoveFromAReadOnlyMountCopiesAndKeepsTheSource) {
   if (!readonly.mounted()) GTEST_SKIP() << readonly.why();
   MakeDir(tree / "r/Sub");
   WriteAll(tree / "r/Report.doc", kReport);
-  if (::mount("tarnivo-test", (tree / "r").c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+  if (::mount("tarnivo-test", (tree / "r").c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) !=
+      0) {
     GTEST_SKIP() << "cannot make the mount read-only: " << std::strerror(errno);
   }
   drives = "C=c;D=d;R=r";
@@ -480,7 +494,8 @@ TEST_F(HostileNamesLinux, AnAliasOpensItsOwnFileAndNoOther) {
     EXPECT_EQ(run.state().FileName(), names[i]);
     run.Choose(false, "D:\\Dst", "opened " + std::to_string(i));
     EXPECT_TRUE(run.Ok());
-    EXPECT_EQ(ReadAll(tree / ("d/Dst/opened " + std::to_string(i))), ReadAll(tree / ("c/Src/" + names[i])));
+    EXPECT_EQ(ReadAll(tree / ("d/Dst/opened " + std::to_string(i))),
+              ReadAll(tree / ("c/Src/" + names[i])));
   }
 }
 

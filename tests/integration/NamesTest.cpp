@@ -16,10 +16,20 @@ TEST(Names, Legal83) {
     const char* name;
     bool legal;
   } cases[] = {
-      {"README.TXT", true},  {"readme.txt", true},    {"A~1", true},         {"12345678.123", true},
-      {"Readme.text", false}, {"My Documents", false}, {".profile", false},   {"a.b.c", false},
-      {"123456789", false},  {"a.", false},           {"a+b.txt", false},    {"\xC3\xA4.txt", false},
-      {"", false},           {"..", false},
+      {"README.TXT", true},
+      {"readme.txt", true},
+      {"A~1", true},
+      {"12345678.123", true},
+      {"Readme.text", false},
+      {"My Documents", false},
+      {".profile", false},
+      {"a.b.c", false},
+      {"123456789", false},
+      {"a.", false},
+      {"a+b.txt", false},
+      {"\xC3\xA4.txt", false},
+      {"", false},
+      {"..", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsLegal83(c.name), c.legal) << c.name;
 }
@@ -45,7 +55,8 @@ TEST(Names, AliasesAreCountedInNameOrderAndNeverClash) {
 
   // From the tenth on, the start gives up a character for the number.
   std::vector<std::string> many;
-  for (int i = 0; i < 12; ++i) many.push_back("Holiday photo " + std::string(1, char('a' + i)) + ".jpeg");
+  for (int i = 0; i < 12; ++i)
+    many.push_back("Holiday photo " + std::string(1, char('a' + i)) + ".jpeg");
   const auto aliases = MakeAliases(many);
   EXPECT_EQ(aliases[0], "HOLIDA~1.JPE");
   EXPECT_EQ(aliases[8], "HOLIDA~9.JPE");
@@ -119,13 +130,17 @@ TEST(Names, DosPatterns) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*.*", "README", true},       {"*.*", ".profile", true},   {"*", "a.b", true},
-      {"*.txt", "Notes.TXT", true},  {"*.txt", "a.b.txt", true},  {"*.txt", "a.txt.bak", false},
-      {"*.", "README", true},        {"*.", "a.txt", false},      {"x.*", "x", true},
-      {"x.*", "x.doc", true},        {"x.*", "xy.doc", false},    {"?.doc", "a.doc", true},
-      {"??.doc", "a.doc", true},     {"?.doc", "ab.doc", false},  {"a?c", "abc", true},
-      {"a?c", "a.c", false},         {"REP*", "report.doc", true}, {"\xC3\x84*", "\xC3\xA4rger", true},
-      {"*~1*", "MYDOCU~1", true},    {"a*b*c", "aXbYbZc", true},  {"a*b*c", "aXbYbZ", false},
+      {"*.*", "README", true},      {"*.*", ".profile", true},
+      {"*", "a.b", true},           {"*.txt", "Notes.TXT", true},
+      {"*.txt", "a.b.txt", true},   {"*.txt", "a.txt.bak", false},
+      {"*.", "README", true},       {"*.", "a.txt", false},
+      {"x.*", "x", true},           {"x.*", "x.doc", true},
+      {"x.*", "xy.doc", false},     {"?.doc", "a.doc", true},
+      {"??.doc", "a.doc", true},    {"?.doc", "ab.doc", false},
+      {"a?c", "abc", true},         {"a?c", "a.c", false},
+      {"REP*", "report.doc", true}, {"\xC3\x84*", "\xC3\xA4rger", true},
+      {"*~1*", "MYDOCU~1", true},   {"a*b*c", "aXbYbZc", true},
+      {"a*b*c", "aXbYbZ", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
@@ -178,7 +193,7 @@ TEST(NameMap, TypedPathsMapBelowTheirRoot) {
     std::string typed, drive;
   } cases[] = {
       {"C:\\2024: Q1\\x", "C:\\2024\xEF\x80\xBA Q1\\x"},  // U+F03A
-      {"C:\\a\\b|", "C:\\a\\b\xEF\x81\xBC"},                  // U+F07C
+      {"C:\\a\\b|", "C:\\a\\b\xEF\x81\xBC"},              // U+F07C
       {"c:/a|b/", "c:/a" + Private('|') + "b/"},
       {"\\\\127.0.0.1\\share\\what?", "\\\\127.0.0.1\\share\\what" + Private('?')},
       {"\\Backup\\<x>", "\\Backup\\" + Private('<') + "x" + Private('>')},
@@ -236,7 +251,8 @@ TEST(DriveMap, DesktopMountsGetStableLettersInMountPointOrder) {
     roots.push_back(d.root);
   }
   EXPECT_EQ(letters, "CDEF");
-  EXPECT_EQ(roots, (std::vector<std::string>{"/", "/media/ann/STICK", "/mnt/nas", "/run/media/ann/ZZ"}));
+  EXPECT_EQ(roots,
+            (std::vector<std::string>{"/", "/media/ann/STICK", "/mnt/nas", "/run/media/ann/ZZ"}));
   EXPECT_EQ(drives[1].label, "STICK");
 
   // A stick that comes later takes a free letter; the others keep theirs.
@@ -267,7 +283,8 @@ TEST(DriveMap, NormalNative) {
   const struct {
     const char* in;
     const char* out;
-  } cases[] = {{"/a//b/../c/", "/a/c"}, {"/..", "/"}, {"/", "/"}, {"/a/./b", "/a/b"}, {"//x", "/x"}};
+  } cases[] = {
+      {"/a//b/../c/", "/a/c"}, {"/..", "/"}, {"/", "/"}, {"/a/./b", "/a/b"}, {"//x", "/x"}};
   for (const auto& c : cases) EXPECT_EQ(NormalNative(c.in), c.out) << c.in;
   EXPECT_TRUE(IsUnder("/media/usb/x", "/media/usb"));
   EXPECT_FALSE(IsUnder("/media/usb2", "/media/usb"));

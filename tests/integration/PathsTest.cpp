@@ -60,7 +60,7 @@ TEST_F(Paths, LookupOfWhatOnlyLinuxHas) {
   } cases[] = {
       {"C:\\mydocu~1\\letter~1.doc", 0, "Letter to Ann.doc"},  // this layer's alias form
       {"*.txt", 0, "RO.txt"},                                  // the first in byte order
-      {"what\xEF\x80\xBF.txt", 0, "what\xEF\x80\xBF.txt"},  // "what?.txt" on disk
+      {"what\xEF\x80\xBF.txt", 0, "what\xEF\x80\xBF.txt"},     // "what?.txt" on disk
       {"wh*x.txt", 0, "whatx.txt"},
       {"caf\xE9.txt", 0, "caf\xE9.txt"},   // not UTF-8: byte for byte
       {"CAF\xC9.TXT", 0, ""},              // stray bytes are not letters

@@ -33,11 +33,12 @@ void WriteAll(const std::string& path, const std::string& data, unsigned mode) {
 }
 
 void MakeDir(const std::string& path) {
-  ASSERT_TRUE(::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) << path << ": " << std::strerror(errno);
+  ASSERT_TRUE(::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST)
+      << path << ": " << std::strerror(errno);
 }
 
 bool Exists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -55,7 +56,7 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 unsigned ModeOf(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
@@ -135,9 +136,10 @@ namespace tarnivo::test {
 
 OtherFileSystem::OtherFileSystem(const std::string& dir) : mount_(dir, 64u << 20) {
   if (mount_.mounted()) return;
-  struct stat here{};
-  struct stat shm{};
-  if (::stat(dir.c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev) {
+  struct stat here {};
+  struct stat shm {};
+  if (::stat(dir.c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+      here.st_dev == shm.st_dev) {
     return;
   }
   char tmpl[] = "/dev/shm/tarnivo-it-XXXXXX";

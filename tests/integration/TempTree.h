@@ -24,7 +24,9 @@ class RecordingUi : public DesktopUi {
     return MessageBoxResult::Ok;
   }
   void ShowHelp(WindowHandle, const std::string&, int, int) override {}
-  int MeasureTextWidth(const std::string& text) override { return static_cast<int>(text.size()) * 100; }
+  int MeasureTextWidth(const std::string& text) override {
+    return static_cast<int>(text.size()) * 100;
+  }
   bool CopyProgress(std::uint64_t done, std::uint64_t total) override {
     progress.emplace_back(done, total);
     return progress.size() < stop_at;
@@ -37,7 +39,7 @@ class RecordingUi : public DesktopUi {
 std::string ReadAll(const std::string& path);  // "" when missing
 void WriteAll(const std::string& path, const std::string& data, unsigned mode = 0644);
 void MakeDir(const std::string& path);
-bool Exists(const std::string& path);  // without following a link
+bool Exists(const std::string& path);                       // without following a link
 std::vector<std::string> Names(const std::string& folder);  // sorted
 unsigned ModeOf(const std::string& path);
 

@@ -17,7 +17,8 @@ inline const std::string kReport = "quarterly figures";
 // The messages, as the user reads them.
 inline const std::string kNotFound = "File not found !!";
 inline const std::string kExists = "The destination file already exits.\rOverwrite ?";
-inline const std::string kError = "Error during copy or move.\rFile may already exist or is in use.";
+inline const std::string kError =
+    "Error during copy or move.\rFile may already exist or is in use.";
 
 inline void BuildDesk(SimulatedPlatform& p) {
   p.AddDrive('A', "", /*ready=*/false);

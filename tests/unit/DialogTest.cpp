@@ -63,8 +63,7 @@ TEST_F(DialogOnDesk, FormLoadFillsTheDialogForTheSource) {
       {"C:\\README.TXT", "C:\\Readme.txt", "README.TXT", "C:\\", kDriveC},
       {"d:\\backup\\old.txt", "D:\\Backup\\Old.txt", "OLD.TXT", "D:\\Backup", kDriveD},
       // The name box looks the name up among every entry, hidden and system ones too.
-      {"C:\\WINDOWS\\SYSTEM.INI", "C:\\Windows\\System.ini", "SYSTEM.INI", "C:\\WINDOWS",
-       kDriveC},
+      {"C:\\WINDOWS\\SYSTEM.INI", "C:\\Windows\\System.ini", "SYSTEM.INI", "C:\\WINDOWS", kDriveC},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -99,17 +98,34 @@ TEST_F(DialogOnDesk, DriveChangeMovesToTheRootOrAsksToRetry) {
     int index, saved;
   } cases[] = {
       {.name = "ready drive", .pick = 'D', .folder = "D:\\", .index = kDriveD, .saved = kDriveD},
-      {.name = "network selected", .network = true, .pick = 'D', .folder = "C:\\My Documents",
-       .index = kDriveD, .saved = kDriveC},
-      {.name = "retry until ready", .pick = 'A', .answers = "Rr",
-       .messages = {"Drive a: is not ready.", "Drive a: is not ready."}, .folder = "A:\\",
-       .index = kDriveA, .saved = kDriveA},
-      {.name = "cancel restores", .pick = 'A', .answers = "C",
-       .messages = {"Drive a: is not ready."}, .folder = "C:\\", .index = kDriveC,
+      {.name = "network selected",
+       .network = true,
+       .pick = 'D',
+       .folder = "C:\\My Documents",
+       .index = kDriveD,
        .saved = kDriveC},
-      {.name = "cancel to a drive gone too", .unready = 'C', .pick = 'A', .answers = "CC",
+      {.name = "retry until ready",
+       .pick = 'A',
+       .answers = "Rr",
+       .messages = {"Drive a: is not ready.", "Drive a: is not ready."},
+       .folder = "A:\\",
+       .index = kDriveA,
+       .saved = kDriveA},
+      {.name = "cancel restores",
+       .pick = 'A',
+       .answers = "C",
+       .messages = {"Drive a: is not ready."},
+       .folder = "C:\\",
+       .index = kDriveC,
+       .saved = kDriveC},
+      {.name = "cancel to a drive gone too",
+       .unready = 'C',
+       .pick = 'A',
+       .answers = "CC",
        .messages = {"Drive a: is not ready.", "Drive c: is not ready."},
-       .folder = "C:\\My Documents", .index = kDriveC, .saved = kDriveC},
+       .folder = "C:\\My Documents",
+       .index = kDriveC,
+       .saved = kDriveC},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -24,9 +24,9 @@ using test::ShownMessage;
 using test::SimulatedPlatform;
 
 const std::string kSourceKey = "C:\\My Documents\\REPORT.DOC";  // as stored
-using test::kNotFound;
-using test::kExists;
 using test::kError;
+using test::kExists;
+using test::kNotFound;
 using test::OpenArchive;
 using test::OpenBackup;
 const std::string kOld = "last year's figures";

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
 #include <cctype>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include "text/Text.h"
 
@@ -477,7 +477,8 @@ void SimulatedPlatform::DeleteFile(const std::string& path) {
                               [&](const auto& c) { return c.get() == &entry; }));
 }
 
-CopyOutcome SimulatedPlatform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome SimulatedPlatform::RenameFile(const std::string& source,
+                                          const std::string& destination) {
   Begin("RenameFile");
   file_operations_.push_back("RenameFile " + source + " > " + destination);
   Entry& from = Require(source);

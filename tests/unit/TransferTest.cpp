@@ -12,8 +12,8 @@ using test::FakeDialog;
 using test::SimulatedPlatform;
 
 const std::string kSource = "C:\\My Documents\\Report.doc";
-using test::kExists;
 using test::kError;
+using test::kExists;
 using test::OpenArchive;
 using test::OpenBackup;
 
@@ -90,13 +90,20 @@ TEST(Transfer, AnExistingDestinationIsReplacedOnlyWhenItMaySafelyBe) {
   } cases[] = {
       {.name = "ordinary, No", .steps = OpenBackup, .answer = "No"},
       {.name = "ordinary, Yes", .steps = OpenBackup, .answer = "Yes", .done = true},
-      {.name = "ordinary, Yes, move", .move = true, .steps = OpenArchive, .answer = "Yes",
+      {.name = "ordinary, Yes, move",
+       .move = true,
+       .steps = OpenArchive,
+       .answer = "Yes",
        .done = true},
-      {.name = "read-only, Yes", .attributes = test::kReadOnly, .steps = OpenBackup,
+      {.name = "read-only, Yes",
+       .attributes = test::kReadOnly,
+       .steps = OpenBackup,
        .answer = "Yes"},
       {.name = "in use, Yes", .in_use = true, .steps = OpenBackup, .answer = "Yes"},
       {.name = "hidden", .attributes = test::kHidden, .steps = OpenBackup},
-      {.name = "hidden, move within the drive", .attributes = test::kHidden, .move = true,
+      {.name = "hidden, move within the drive",
+       .attributes = test::kHidden,
+       .move = true,
        .steps = OpenArchive},
       {.name = "system", .attributes = test::kSystem, .steps = OpenBackup},
       {.name = "a folder", .attributes = test::kDirectory, .steps = OpenBackup},

@@ -11,7 +11,8 @@ namespace {
 // it as hung after a few seconds: only the generous time-out gives up.
 LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kWaitMs, &result)) return -1;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kWaitMs, &result))
+    return -1;
   return static_cast<LRESULT>(result);
 }
 
@@ -56,8 +57,8 @@ App::App(std::wstring command_line) { Start(nullptr, std::move(command_line)); }
 void App::Start(const wchar_t* program, std::wstring command_line) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
-                      &process_)) {
+  if (!CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
+                      &startup, &process_)) {
     process_ = {};
   }
 }
@@ -89,37 +90,43 @@ HWND App::Dialog(DWORD timeout_ms) {
   // Ready once one of its controls has the focus: the program places it
   // right after showing the window, and keys sent before then would be lost.
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND window : Windows()) {
-      if (GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) found = window;
-    }
-    return (found != nullptr && IsChild(found, Focus())) || !Running();
-  }, timeout_ms);
+  WaitFor(
+      [&] {
+        for (HWND window : Windows()) {
+          if (GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) found = window;
+        }
+        return (found != nullptr && IsChild(found, Focus())) || !Running();
+      },
+      timeout_ms);
   return found != nullptr && IsChild(found, Focus()) ? found : nullptr;
 }
 
 HWND App::Box(DWORD timeout_ms) {
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND window : Windows()) {
-      if (ClassOf(window) == L"#32770" && Text(window) == L"Tarnivo" &&
-          !GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) {
-        found = window;
-      }
-    }
-    return found != nullptr || !Running();
-  }, timeout_ms);
+  WaitFor(
+      [&] {
+        for (HWND window : Windows()) {
+          if (ClassOf(window) == L"#32770" && Text(window) == L"Tarnivo" &&
+              !GetDlgItem(window, win32::ItemId(ControlId::lstDrive))) {
+            found = window;
+          }
+        }
+        return found != nullptr || !Running();
+      },
+      timeout_ms);
   return found;
 }
 
 HWND App::WindowTitled(const std::wstring& title, DWORD timeout_ms) {
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND window : Windows()) {
-      if (Text(window) == title) found = window;
-    }
-    return found != nullptr || !Running();
-  }, timeout_ms);
+  WaitFor(
+      [&] {
+        for (HWND window : Windows()) {
+          if (Text(window) == title) found = window;
+        }
+        return found != nullptr || !Running();
+      },
+      timeout_ms);
   return found;
 }
 
@@ -136,12 +143,15 @@ std::wstring Text(HWND window) {
   const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);
   if (length < 0) return L"<no answer>";
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied =
+      Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
   return text;
 }
 
-bool Checked(HWND dialog, ControlId id) { return Send(Item(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND dialog, ControlId id) {
+  return Send(Item(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 std::wstring DirPath(HWND dialog) {
   const HWND list = Item(dialog, ControlId::lstDir);
@@ -233,7 +243,8 @@ bool HasButton(HWND box, int id) {
 }
 
 void Answer(HWND box, int id) {
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
 }  // namespace tarnivo::wine

@@ -4,17 +4,20 @@ namespace tarnivo::wine {
 
 bool WriteFileText(const std::wstring& path, const std::string& content, DWORD attributes) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  const BOOL ok =
+      WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(h);
   if (attributes != FILE_ATTRIBUTE_NORMAL) SetFileAttributesW(path.c_str(), attributes);
   return ok && written == content.size();
 }
 
 bool MakeEmptyFile(const std::wstring& path, long long size) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER end{};
   end.QuadPart = size;
@@ -36,12 +39,15 @@ std::string ReadFileText(const std::wstring& path) {
   std::string content;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
+  while (ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    content.append(buffer, read);
   CloseHandle(h);
   return content;
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 int FolderEntries(const std::wstring& folder) {
   int count = 0;
@@ -79,7 +85,8 @@ void RemoveTree(const std::wstring& path) {
 
 void FreshFolder(const std::wstring& path) {
   RemoveTree(path);
-  for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+  for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos;
+       at = path.find(L'\\', at + 1)) {
     CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
   }
   CreateDirectoryW(path.c_str(), nullptr);
@@ -92,8 +99,8 @@ std::wstring ShortPath(const std::wstring& path) {
 }
 
 unsigned long long FileIdentity(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return 0;
   BY_HANDLE_FILE_INFORMATION info{};
   GetFileInformationByHandle(h, &info);

@@ -15,7 +15,8 @@ class Check {
   }
   template <typename A, typename B>
   void Equal(const A& actual, const B& expected, const std::string& what) {
-    if (!(actual == expected)) failures.push_back(what + ": got [" + Show(actual) + "], want [" + Show(expected) + "]");
+    if (!(actual == expected))
+      failures.push_back(what + ": got [" + Show(actual) + "], want [" + Show(expected) + "]");
   }
   std::vector<std::string> failures;
 
@@ -24,7 +25,9 @@ class Check {
   static std::string Show(const char* s) { return s; }
   static std::string Show(bool b) { return b ? "true" : "false"; }
   template <typename T>
-  static std::string Show(const T& v) { return std::to_string(v); }
+  static std::string Show(const T& v) {
+    return std::to_string(v);
+  }
 };
 
 struct TestCase {

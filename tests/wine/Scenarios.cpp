@@ -23,7 +23,8 @@ const std::wstring kC = L"C:\\tarnivo-e2e";
 const std::wstring kD = L"D:\\tarnivo-e2e";
 
 const std::wstring kOverwrite = L"The destination file already exits.\r\nOverwrite ?";
-const std::wstring kTransferError = L"Error during copy or move.\r\nFile may already exist or is in use.";
+const std::wstring kTransferError =
+    L"Error during copy or move.\r\nFile may already exist or is in use.";
 const std::wstring kNotFound = L"File not found !!";
 
 // Answers the one message box expected now, checking its text and buttons.
@@ -49,11 +50,13 @@ bool WaitDirPath(HWND dialog, const std::wstring& path) {
 
 void Open(Check& check, HWND dialog, const std::wstring& entry, const std::wstring& then) {
   check.That(OpenDirEntry(dialog, entry), "the folder list shows " + Utf8(entry));
-  check.That(WaitDirPath(dialog, then), "the folder list opens " + Utf8(then) + ", has " + Utf8(DirPath(dialog)));
+  check.That(WaitDirPath(dialog, then),
+             "the folder list opens " + Utf8(then) + ", has " + Utf8(DirPath(dialog)));
 }
 
 void ChooseDrive(Check& check, HWND dialog, wchar_t letter, const std::wstring& root) {
-  check.That(SelectDrive(dialog, letter), std::string("the drive list has ") + static_cast<char>(letter));
+  check.That(SelectDrive(dialog, letter),
+             std::string("the drive list has ") + static_cast<char>(letter));
   check.That(WaitDirPath(dialog, root), "the folder list moves to " + Utf8(root));
 }
 
@@ -78,7 +81,8 @@ void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
   const std::wstring file = folder + L"\\Letter to Ann.doc";
   WriteFileText(file, "Dear Ann");
   const std::wstring alias = ShortPath(file);
-  check.That(alias != file && alias.find(L' ') == std::wstring::npos, "a short alias: " + Utf8(alias));
+  check.That(alias != file && alias.find(L' ') == std::wstring::npos,
+             "a short alias: " + Utf8(alias));
 
   App app(program, alias);
   const HWND dialog = DialogOf(check, app);
@@ -87,10 +91,12 @@ void ShortAliasTypicalRun(Check& check, const std::wstring& program) {
   check.That(label.rfind(L"C:\\", 0) == 0 && label.size() > 18 &&
                  label.substr(label.size() - 18) == L"\\Letter to Ann.doc",
              "the label shows the long path: " + Utf8(label));
-  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc", "the stored name");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc",
+              "the stored name");
   check.Equal(Utf8(Text(Item(dialog, ControlId::lstDrive))).substr(0, 2), "c:", "the file's drive");
   check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
-  check.That(Checked(dialog, ControlId::optCopy) && !Checked(dialog, ControlId::optMove), "Copy is selected");
+  check.That(Checked(dialog, ControlId::optCopy) && !Checked(dialog, ControlId::optMove),
+             "Copy is selected");
   check.That(Checked(dialog, ControlId::optDrive), "Local is selected");
   check.That(app.Focus() == Item(dialog, ControlId::lstDrive), "the drive list has the focus");
 
@@ -106,12 +112,14 @@ void QuotedLongPath(Check& check, const std::wstring& program) {
   App app(program, L"\"" + folder + L"\\Report 2024.txt\"");
   const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
-  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Report 2024.txt", "the stored name");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Report 2024.txt",
+              "the stored name");
   check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
   SetText(dialog, ControlId::txtFileName, L"Report copy.txt");
   Click(dialog, ControlId::cmdOK);
   check.That(app.Exited(), "the program ends after the copy");
-  check.Equal(ReadFileText(folder + L"\\Report copy.txt"), "figures", "the copy under its new name");
+  check.Equal(ReadFileText(folder + L"\\Report copy.txt"), "figures",
+              "the copy under its new name");
   check.Equal(ReadFileText(folder + L"\\Report 2024.txt"), "figures", "the source stays");
 }
 
@@ -193,8 +201,9 @@ void CancelAndEscape(Check& check, const std::wstring& program) {
 
 void NoUsableArgument(Check& check, const std::wstring& program) {
   FreshFolder(kC + L"\\nf");
-  for (const std::wstring arguments : {L"", L"C:\\tarnivo-e2e\\nf\\missing.txt", L"\\\\server\\share\\x.txt",
-                                       L"C:\\", L"\"C:\\tarnivo-e2e\\nf\\missing file.txt\""}) {
+  for (const std::wstring arguments :
+       {L"", L"C:\\tarnivo-e2e\\nf\\missing.txt", L"\\\\server\\share\\x.txt", L"C:\\",
+        L"\"C:\\tarnivo-e2e\\nf\\missing file.txt\""}) {
     App app(program, arguments);
     ExpectBox(check, app, kNotFound, {IDOK}, IDOK);
     check.That(app.Exited(), "the program ends: [" + Utf8(arguments) + "]");
@@ -211,11 +220,14 @@ void DriveNotReady(Check& check, const std::wstring& program) {
   check.That(SelectDrive(dialog, L'e'), "the drive list has e:");
   ExpectBox(check, app, L"Drive e: is not ready.", {IDRETRY, IDCANCEL}, IDRETRY);
   ExpectBox(check, app, L"Drive e: is not ready.", {IDRETRY, IDCANCEL}, IDCANCEL);
-  check.That(WaitDirPath(dialog, L"C:\\"), "Cancel: the folder list shows the root of the previous drive");
-  check.Equal(Utf8(Text(Item(dialog, ControlId::lstDrive))).substr(0, 2), "c:", "Cancel: the previous drive");
+  check.That(WaitDirPath(dialog, L"C:\\"),
+             "Cancel: the folder list shows the root of the previous drive");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::lstDrive))).substr(0, 2),
+              "c:", "Cancel: the previous drive");
   // With Network selected the drive list no longer moves the folder list.
   Click(dialog, ControlId::optNetwork);
-  check.That(WaitFor([&] { return Checked(dialog, ControlId::optNetwork); }), "Network is selected");
+  check.That(WaitFor([&] { return Checked(dialog, ControlId::optNetwork); }),
+             "Network is selected");
   check.That(SelectDrive(dialog, L'e'), "e: again");
   check.That(app.Box(1000) == nullptr, "Network: no message for e:");
   check.Equal(Utf8(DirPath(dialog)), "C:\\", "Network: the folder list stays");
@@ -230,8 +242,12 @@ void RefusedDestinations(Check& check, const std::wstring& program) {
   const std::wstring file = kC + L"\\self\\Letter to Ann.doc";
   WriteFileText(file, "only copy");
   const std::wstring alias = ShortPath(file);
-  const std::wstring names[] = {alias.substr(alias.rfind(L'\\') + 1), L"LETTER TO ANN.DOC", L"CON.txt",
-                                L"nul", L"Letter to Ann.doc.", L"Letter to Ann.doc "};
+  const std::wstring names[] = {alias.substr(alias.rfind(L'\\') + 1),
+                                L"LETTER TO ANN.DOC",
+                                L"CON.txt",
+                                L"nul",
+                                L"Letter to Ann.doc.",
+                                L"Letter to Ann.doc "};
   for (const bool move : {false, true}) {
     App app(program, L"\"" + file + L"\"");
     const HWND dialog = DialogOf(check, app);
@@ -262,7 +278,8 @@ void TypedFolder(Check& check, const std::wstring& program) {
     if (!dialog) return;
     SetText(dialog, ControlId::txtFileName, enter ? L"by enter.txt" : L"by click.txt");
     FocusItem(dialog, ControlId::txtNetwork);
-    check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtNetwork); }), "the box has the focus");
+    check.That(WaitFor([&] { return app.Focus() == Item(dialog, ControlId::txtNetwork); }),
+               "the box has the focus");
     SetText(dialog, ControlId::txtNetwork, L"  " + kD + L"\\typed target  ");
     if (enter) {
       PostKey(Item(dialog, ControlId::txtNetwork), VK_RETURN);
@@ -271,8 +288,10 @@ void TypedFolder(Check& check, const std::wstring& program) {
     }
     check.That(app.Exited(), "the program ends after the copy");
   }
-  check.Equal(ReadFileText(kD + L"\\typed target\\by click.txt"), "typed", "click: into the typed folder");
-  check.Equal(ReadFileText(kC + L"\\typed\\by enter.txt"), "typed", "Enter: into the folder shown before");
+  check.Equal(ReadFileText(kD + L"\\typed target\\by click.txt"), "typed",
+              "click: into the typed folder");
+  check.Equal(ReadFileText(kC + L"\\typed\\by enter.txt"), "typed",
+              "Enter: into the folder shown before");
 }
 
 void KeyboardAccess(Check& check, const std::wstring& program) {
@@ -284,9 +303,9 @@ void KeyboardAccess(Check& check, const std::wstring& program) {
 
   // Tab goes round the tab stops in tab-index order; each option group is
   // one stop, at its selected button.
-  const ControlId order[] = {ControlId::lstDir,  ControlId::txtFileName, ControlId::cmdOK,
-                             ControlId::cmdCancel, ControlId::cmdHelp,   ControlId::optCopy,
-                             ControlId::txtNetwork, ControlId::optDrive, ControlId::lstDrive};
+  const ControlId order[] = {ControlId::lstDir,     ControlId::txtFileName, ControlId::cmdOK,
+                             ControlId::cmdCancel,  ControlId::cmdHelp,     ControlId::optCopy,
+                             ControlId::txtNetwork, ControlId::optDrive,    ControlId::lstDrive};
   for (const ControlId next : order) {
     PostKey(app.Focus(), VK_TAB);
     check.That(WaitFor([&] { return app.Focus() == Item(dialog, next); }),
@@ -330,8 +349,8 @@ void KeyboardLists(Check& check, const std::wstring& program) {
              "F4 drops the drive list down");
   PostKey(drives, VK_DOWN);
   PostKey(drives, VK_RETURN);
-  check.That(WaitDirPath(dialog, L"D:\\"), "Down from c: and Enter: the root of d:, has " +
-                                                Utf8(DirPath(dialog)));
+  check.That(WaitDirPath(dialog, L"D:\\"),
+             "Down from c: and Enter: the root of d:, has " + Utf8(DirPath(dialog)));
 
   const HWND list = Item(dialog, ControlId::lstDir);
   FocusItem(dialog, ControlId::lstDir);
@@ -405,7 +424,8 @@ void StopLongCopy(Check& check, const std::wstring& program) {
     check.That(app.Box(500) == nullptr, how + ": no message");
     check.Equal(FolderEntries(kD + L"\\big backup"), 0, how + ": nothing on D:");
     check.Equal(FileSize(source), kSize, how + ": the source is whole");
-    check.That(IsWindowVisible(Item(dialog, ControlId::lblFileName)) != FALSE, how + ": the label is back");
+    check.That(IsWindowVisible(Item(dialog, ControlId::lblFileName)) != FALSE,
+               how + ": the label is back");
   }
   PostKey(app.Focus(), VK_ESCAPE);
   check.That(app.Exited(), "then Escape ends the program");
@@ -417,8 +437,9 @@ void StopLongCopy(Check& check, const std::wstring& program) {
 void InstalledVerb(Check& check, const std::wstring&) {
   wchar_t command[1024] = {};
   DWORD size = sizeof command;
-  const bool registered = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Tarnivo\\command", nullptr,
-                                       RRF_RT_REG_SZ, nullptr, command, &size) == ERROR_SUCCESS;
+  const bool registered =
+      RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Tarnivo\\command", nullptr,
+                   RRF_RT_REG_SZ, nullptr, command, &size) == ERROR_SUCCESS;
   check.That(registered, "the verb's command is registered");
   std::wstring line = command;
   const std::size_t at = line.find(L"%1");
@@ -432,7 +453,8 @@ void InstalledVerb(Check& check, const std::wstring&) {
   App app(line.replace(at, 2, file));
   const HWND dialog = DialogOf(check, app);
   if (!dialog) return;
-  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc", "the stored name");
+  check.Equal(Utf8(Text(Item(dialog, ControlId::txtFileName))), "Letter to Ann.doc",
+              "the stored name");
   check.Equal(Utf8(DirPath(dialog)), Utf8(folder), "the file's folder");
   OkIntoFolderOnD(check, app, dialog, L"verb");
   check.Equal(ReadFileText(kD + L"\\verb\\Letter to Ann.doc"), "by the verb", "the copy");
@@ -452,7 +474,8 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   GetClientRect(dialog, &client);
   check.Equal(static_cast<int>(client.right), Pixels(kClientWidth, dpi), "client width");
   check.Equal(static_cast<int>(client.bottom), Pixels(kClientHeight, dpi), "client height");
-  for (const ControlId id : {ControlId::cmdOK, ControlId::lstDir, ControlId::txtFileName, ControlId::optNetwork}) {
+  for (const ControlId id :
+       {ControlId::cmdOK, ControlId::lstDir, ControlId::txtFileName, ControlId::optNetwork}) {
     const ControlRow& row = Control(id);
     const ControlRow& frame = Control(ControlId::fraDrive);
     RECT r{};
@@ -463,7 +486,8 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
                 std::string(row.name) + " left");
     check.Equal(static_cast<int>(at.y), Pixels(row.top + (row.in_frame ? frame.top : 0), dpi),
                 std::string(row.name) + " top");
-    check.Equal(static_cast<int>(r.right - r.left), Pixels(row.width, dpi), std::string(row.name) + " width");
+    check.Equal(static_cast<int>(r.right - r.left), Pixels(row.width, dpi),
+                std::string(row.name) + " width");
   }
   const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
   check.That(!(style & WS_THICKFRAME) && !(style & WS_MAXIMIZEBOX), "fixed size");
@@ -473,12 +497,14 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
   check.That(help != nullptr, "Help shows the help text");
   if (help) {
     const HWND text = GetWindow(help, GW_CHILD);
-    check.That(text && Text(text).find(L"Copy / Move") != std::wstring::npos, "the help text is there");
+    check.That(text && Text(text).find(L"Copy / Move") != std::wstring::npos,
+               "the help text is there");
     // On this 1024x768 screen it goes beside the dialog, covering nothing.
     RECT placed{}, owner{}, overlap{};
     GetWindowRect(help, &placed);
     GetWindowRect(dialog, &owner);
-    check.That(!IntersectRect(&overlap, &placed, &owner), "the help window covers no part of the dialog");
+    check.That(!IntersectRect(&overlap, &placed, &owner),
+               "the help window covers no part of the dialog");
     PostMessageW(help, WM_CLOSE, 0, 0);
     check.That(WaitFor([&] { return !IsWindow(help); }), "the help window closes");
   }
@@ -491,7 +517,8 @@ void LayoutAndHelp(Check& check, const std::wstring& program) {
 // The processor an exe is built for, from its PE header, as a manifest names
 // it: "x86", "amd64", or "machine 0x..." for any other.
 std::string ExeArchitecture(const std::wstring& program) {
-  HANDLE h = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
   unsigned char head[4096] = {};
   DWORD read = 0;
@@ -499,7 +526,8 @@ std::string ExeArchitecture(const std::wstring& program) {
   CloseHandle(h);
   const auto word = [&](DWORD at) { return at + 2 <= read ? head[at] | head[at + 1] << 8 : -1; };
   const DWORD pe = static_cast<DWORD>(word(0x3C)) | static_cast<DWORD>(word(0x3E)) << 16;
-  if (read < 64 || pe + 6 > read || std::string(reinterpret_cast<char*>(head + pe), 4) != std::string("PE\0\0", 4)) {
+  if (read < 64 || pe + 6 > read ||
+      std::string(reinterpret_cast<char*>(head + pe), 4) != std::string("PE\0\0", 4)) {
     return "<not a PE file>";
   }
   const int machine = word(pe + 4);
@@ -516,7 +544,8 @@ std::string LoadedCommonControls(DWORD pid) {
   std::wstring path;
   MODULEENTRY32W module{};
   module.dwSize = sizeof module;
-  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+  for (BOOL more = Module32FirstW(snapshot, &module); more;
+       more = Module32NextW(snapshot, &module)) {
     if (_wcsicmp(module.szModule, L"comctl32.dll") == 0) path = module.szExePath;
   }
   CloseHandle(snapshot);
@@ -548,7 +577,8 @@ struct ExeRecord {
       for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
         const auto width = static_cast<unsigned char>(group[at]);
         const auto bits = static_cast<unsigned char>(group[at + 6]);
-        icons += std::to_string(width) + "x" + std::to_string(width) + "@" + std::to_string(bits) + " ";
+        icons +=
+            std::to_string(width) + "x" + std::to_string(width) + "@" + std::to_string(bits) + " ";
       }
       manifest = FirstResource(exe, MAKEINTRESOURCEW(24));  // RT_MANIFEST
       FreeLibrary(exe);
@@ -557,7 +587,8 @@ struct ExeRecord {
     info.resize(GetFileVersionInfoSizeW(path.c_str(), &handle));
     VS_FIXEDFILEINFO* found = nullptr;
     UINT length = 0;
-    if (!info.empty() && GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
+    if (!info.empty() &&
+        GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
         VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&found), &length) && found) {
       fixed = *found;
     }
@@ -567,7 +598,9 @@ struct ExeRecord {
     wchar_t* value = nullptr;
     UINT length = 0;
     const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
-    return !info.empty() && VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) &&
+    return !info.empty() &&
+                   VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value),
+                                  &length) &&
                    value
                ? Utf8(value)
                : std::string("<none>");
@@ -598,19 +631,23 @@ void CheckVersion(Check& check, const ExeRecord& exe) {
 void ExeResources(Check& check, const std::wstring& program) {
   const ExeRecord exe(program);
   CheckVersion(check, exe);
-  check.Equal(exe.Version(L"FileDescription"), "Copy files from the explorer to any folder", "FileDescription");
+  check.Equal(exe.Version(L"FileDescription"), "Copy files from the explorer to any folder",
+              "FileDescription");
   const std::string& manifest = exe.manifest;
   check.That(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
                  manifest.find("version=\"6.0.0.0\"") != std::string::npos,
              "the manifest asks for common controls 6");
-  check.That(manifest.find("<dpiAware>true</dpiAware>") != std::string::npos, "the manifest is DPI-aware");
+  check.That(manifest.find("<dpiAware>true</dpiAware>") != std::string::npos,
+             "the manifest is DPI-aware");
   // Both the program's identity and the dependency name the exe's processor.
   const std::string& machine = exe.machine;
   const std::string key = "processorArchitecture=\"";
   int named = 0;
-  for (std::size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at + 1), ++named) {
+  for (std::size_t at = manifest.find(key); at != std::string::npos;
+       at = manifest.find(key, at + 1), ++named) {
     const std::size_t from = at + key.size();
-    check.Equal(manifest.substr(from, manifest.find('"', from) - from), machine, "manifest architecture");
+    check.Equal(manifest.substr(from, manifest.find('"', from) - from), machine,
+                "manifest architecture");
   }
   check.Equal(named, 2, "architectures named in the manifest");
 
@@ -623,9 +660,10 @@ void ExeResources(Check& check, const std::wstring& program) {
   // C:\windows\winsxs\amd64_microsoft.windows.common-controls_<key>_6.0.<build>_...;
   // the old one from system32.
   const std::string loaded = LoadedCommonControls(app.ProcessId());
-  check.That(loaded.find("\\winsxs\\" + machine + "_microsoft.windows.common-controls_6595b64144ccf1df_6.") !=
-                 std::string::npos,
-             "common controls 6 for " + machine + " are loaded, got [" + loaded + "]");
+  check.That(
+      loaded.find("\\winsxs\\" + machine +
+                  "_microsoft.windows.common-controls_6595b64144ccf1df_6.") != std::string::npos,
+      "common controls 6 for " + machine + " are loaded, got [" + loaded + "]");
   PostMessageW(dialog, WM_CLOSE, 0, 0);
   check.That(app.Exited(), "closing the window ends the program");
 }
@@ -634,14 +672,16 @@ void ExeResources(Check& check, const std::wstring& program) {
 // program's icon, a version record of its own and no request for
 // administrator rights.
 void SetupRecord(Check& check, const std::wstring& program) {
-  const std::wstring setup = program.substr(0, program.rfind(L'\\') + 1) + L"tarnivo-" TARNIVO_VERSION_TEXT +
+  const std::wstring setup = program.substr(0, program.rfind(L'\\') + 1) +
+                             L"tarnivo-" TARNIVO_VERSION_TEXT +
                              (sizeof(void*) == 8 ? L"-win64" : L"-win32") + L"-setup.exe";
   const ExeRecord exe(setup);
   check.Equal(exe.machine, TARNIVO_MANIFEST_ARCH, "the setup's processor");
   CheckVersion(check, exe);
   check.Equal(exe.Version(L"ProductName"), "Tarnivo", "ProductName");
   check.Equal(exe.Version(L"FileDescription"), "Tarnivo Setup", "FileDescription");
-  check.That(exe.manifest.find("level=\"asInvoker\"") != std::string::npos, "the setup runs as the user");
+  check.That(exe.manifest.find("level=\"asInvoker\"") != std::string::npos,
+             "the setup runs as the user");
 }
 
 }  // namespace

@@ -304,7 +304,6 @@ void FltkDialog::Changed(ControlId id) {
       if (option_on(id)) state_.SelectNetwork();
       break;
     case ControlId::txtFileName:
-    case ControlId::txtFileName:
       state_.SetText(id, posix::TypedName(file_name_->value()));
       break;
     case ControlId::txtNetwork:

@@ -31,7 +31,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kProgressDelay = std::chrono::milliseconds(kProgressDelayMs);
-constexpr auto kPumpInterval = 40ms;    // repaint this often during a copy
+constexpr auto kPumpInterval = 40ms;  // repaint this often during a copy
 
 // True while events are pumped in the middle of a copy.
 bool g_holding_input = false;
@@ -90,7 +90,8 @@ enum class IconKind { Plain, Stop, Exclamation, Information };
 class MessageIcon : public Fl_Widget {
  public:
   static constexpr int kSize = 32;
-  MessageIcon(int x, int y, IconKind kind) : Fl_Widget(x, y, view::Px(kSize), view::Px(kSize)), kind_(kind) {}
+  MessageIcon(int x, int y, IconKind kind)
+      : Fl_Widget(x, y, view::Px(kSize), view::Px(kSize)), kind_(kind) {}
 
  protected:
   void draw() override {
@@ -324,8 +325,8 @@ MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle st
 
   using view::Px;
   // Pixels at 96 dpi.
-  const int kMargin = Px(12), kIcon = Px(MessageIcon::kSize), kButtonW = Px(75),
-            kButtonH = Px(23), kGap = Px(6);
+  const int kMargin = Px(12), kIcon = Px(MessageIcon::kSize), kButtonW = Px(75), kButtonH = Px(23),
+            kGap = Px(6);
   fl_font(view::kDialogFont, view::DialogFontSize());
   int text_w = 0, text_h = 0;
   fl_measure(lines.c_str(), text_w, text_h, 0);
@@ -345,8 +346,8 @@ MessageBoxResult FltkUi::ShowMessage(const std::string& text, MessageBoxStyle st
   BoxAnswer answer{&window, look.can_escape, look.escape_result, look.escape_result, false, {}};
 
   if (look.icon != IconKind::Plain) new MessageIcon(kMargin, kMargin, look.icon);
-  auto* message =
-      new view::TextLabel(text_x, kMargin + std::max(0, (body_h - text_h) / 2), text_w + Px(4), text_h);
+  auto* message = new view::TextLabel(text_x, kMargin + std::max(0, (body_h - text_h) / 2),
+                                      text_w + Px(4), text_h);
   message->labeltype(view::PlainTextLabel());
   message->copy_label(lines.c_str());
 

@@ -25,8 +25,8 @@ std::string_view Trim(std::string_view text) {
 // "144" or "120.6" => whole dots per inch; 0 for anything else.
 int ParseDpi(std::string_view value) {
   double dpi = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), dpi,
-                                            std::chars_format::fixed);
+  const auto [end, error] =
+      std::from_chars(value.data(), value.data() + value.size(), dpi, std::chars_format::fixed);
   if (error != std::errc() || end != value.data() + value.size()) return 0;
   if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) return 0;
   return static_cast<int>(std::lround(dpi));

@@ -7,8 +7,8 @@
 
 namespace tarnivo::win32 {
 
-inline constexpr int kIdOk = 1;       // IDOK
-inline constexpr int kIdCancel = 2;   // IDCANCEL
+inline constexpr int kIdOk = 1;      // IDOK
+inline constexpr int kIdCancel = 2;  // IDCANCEL
 inline constexpr int kIdFirst = 1000;
 inline constexpr int kIdProgress = 1100;  // the bar shown during a long copy
 
@@ -20,7 +20,9 @@ constexpr int ItemId(ControlId id) {
 
 // Item data of a directory list entry: its depth and whether it is drawn
 // as an open folder (the path to the current folder) or a closed one.
-constexpr long DirItemData(int level, bool open) { return (static_cast<long>(level) << 1) | (open ? 1 : 0); }
+constexpr long DirItemData(int level, bool open) {
+  return (static_cast<long>(level) << 1) | (open ? 1 : 0);
+}
 constexpr int DirItemLevel(long data) { return static_cast<int>(data >> 1); }
 constexpr bool DirItemOpen(long data) { return (data & 1) != 0; }
 

@@ -5,50 +5,31 @@ namespace {
 
 // K outline, W highlight, Y face, D shade, '.' transparent.
 constexpr const char* kClosed[kFolderIconSize] = {
-    "................",
-    "................",
-    ".KKKKK..........",
-    "KWWWWWK.........",
-    "KWYYYYWKKKKKKK..",
-    "KWYYYYYYYYYYYWK.",
-    "KWYYYYYYYYYYYDK.",
-    "KWYYYYYYYYYYYDK.",
-    "KWYYYYYYYYYYYDK.",
-    "KWYYYYYYYYYYYDK.",
-    "KWYYYYYYYYYYYDK.",
-    "KWYYYYYYYYYYYDK.",
-    "KDDDDDDDDDDDDDK.",
-    "KKKKKKKKKKKKKKK.",
-    "................",
-    "................",
+    "................", "................", ".KKKKK..........", "KWWWWWK.........",
+    "KWYYYYWKKKKKKK..", "KWYYYYYYYYYYYWK.", "KWYYYYYYYYYYYDK.", "KWYYYYYYYYYYYDK.",
+    "KWYYYYYYYYYYYDK.", "KWYYYYYYYYYYYDK.", "KWYYYYYYYYYYYDK.", "KWYYYYYYYYYYYDK.",
+    "KDDDDDDDDDDDDDK.", "KKKKKKKKKKKKKKK.", "................", "................",
 };
 
 constexpr const char* kOpen[kFolderIconSize] = {
-    "................",
-    "................",
-    ".KKKKK..........",
-    "KWWWWWK.........",
-    "KWDDDDWKKKKKKK..",
-    "KWDDDDDDDDDDDWK.",
-    "KWDDKKKKKKKKKKKK",
-    "KWDKWWWWWWWWWWWK",
-    "KWDKWYYYYYYYYYK.",
-    "KWKWYYYYYYYYYDK.",
-    "KWKWYYYYYYYYYK..",
-    "KKWYYYYYYYYYDK..",
-    "KKWYYYYYYYYYK...",
-    "KKKKKKKKKKKKK...",
-    "................",
-    "................",
+    "................", "................", ".KKKKK..........", "KWWWWWK.........",
+    "KWDDDDWKKKKKKK..", "KWDDDDDDDDDDDWK.", "KWDDKKKKKKKKKKKK", "KWDKWWWWWWWWWWWK",
+    "KWDKWYYYYYYYYYK.", "KWKWYYYYYYYYYDK.", "KWKWYYYYYYYYYK..", "KKWYYYYYYYYYDK..",
+    "KKWYYYYYYYYYK...", "KKKKKKKKKKKKK...", "................", "................",
 };
 
 COLORREF ColorOf(char c) {
   switch (c) {
-    case 'K': return RGB(0, 0, 0);
-    case 'W': return RGB(255, 255, 224);
-    case 'Y': return RGB(255, 222, 96);
-    case 'D': return RGB(192, 150, 32);
-    default: return CLR_INVALID;
+    case 'K':
+      return RGB(0, 0, 0);
+    case 'W':
+      return RGB(255, 255, 224);
+    case 'Y':
+      return RGB(255, 222, 96);
+    case 'D':
+      return RGB(192, 150, 32);
+    default:
+      return CLR_INVALID;
   }
 }
 

@@ -68,10 +68,11 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_INITDIALOG: {
       const auto* setup = reinterpret_cast<const HelpSetup*>(lparam);
       const std::wstring help_text = HelpText();
-      HWND text = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", help_text.c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
-                                      ES_READONLY | ES_AUTOVSCROLL,
-                                  0, 0, 10, 10, hwnd, reinterpret_cast<HMENU>(kTextId), nullptr, nullptr);
+      HWND text =
+          CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", help_text.c_str(),
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
+                              ES_READONLY | ES_AUTOVSCROLL,
+                          0, 0, 10, 10, hwnd, reinterpret_cast<HMENU>(kTextId), nullptr, nullptr);
       SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(setup->font), FALSE);
       // Beside the dialog where it covers nothing, else clear of its buttons;
       // never so narrow that the text's own lines wrap.
@@ -87,7 +88,8 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
           {ok.left, ok.top, help.right - ok.left, help.bottom - ok.top},
           std::max(MulDiv(520, setup->dpi, 96), min_width), MulDiv(420, setup->dpi, 96), min_width,
           MulDiv(8, setup->dpi, 96));
-      SetWindowPos(hwnd, nullptr, place.x, place.y, place.w, place.h, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(hwnd, nullptr, place.x, place.y, place.w, place.h,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       SetFocus(text);
       PostMessageW(text, EM_SETSEL, 0, 0);
       return FALSE;
@@ -114,16 +116,22 @@ INT_PTR CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
   }
 }
 
-
 }  // namespace
 
 std::vector<WORD> EmptyDialogTemplate(DWORD style, WORD width, WORD height,
                                       const std::wstring& caption) {
   std::vector<WORD> t = {
-      LOWORD(style), HIWORD(style),
-      0, 0,                    // no extended style
-      0, 0, 0, width, height,  // no items; x, y, cx, cy
-      0, 0,                    // no menu; the dialog class
+      LOWORD(style),
+      HIWORD(style),
+      0,
+      0,  // no extended style
+      0,
+      0,
+      0,
+      width,
+      height,  // no items; x, y, cx, cy
+      0,
+      0,  // no menu; the dialog class
   };
   const auto text = [&t](const std::wstring& s) {
     for (const wchar_t c : s) t.push_back(static_cast<WORD>(c));
@@ -149,8 +157,7 @@ void ShowHelpWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi) {
   g_help = CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()),
                                       owner, &HelpProc, reinterpret_cast<LPARAM>(&setup));
   if (g_help) {
-    SendMessageW(g_help, WM_SETICON, ICON_SMALL,
-                 SendMessageW(owner, WM_GETICON, ICON_SMALL, 0));
+    SendMessageW(g_help, WM_SETICON, ICON_SMALL, SendMessageW(owner, WM_GETICON, ICON_SMALL, 0));
     ShowWindow(g_help, SW_SHOW);
   }
 }

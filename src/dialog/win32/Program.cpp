@@ -5,7 +5,10 @@
 #include "dialog/win32/Win32Dialog.h"
 #include "platform/win32/Win32Platform.h"
 
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>  // after windows.h
+// clang-format on
 
 namespace tarnivo::win32 {
 

@@ -8,7 +8,10 @@
 #include "dialog/win32/HelpWindow.h"
 #include "platform/win32/WinText.h"
 
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>  // after windows.h
+// clang-format on
 
 namespace tarnivo::win32 {
 namespace {
@@ -16,7 +19,7 @@ namespace {
 constexpr int kDropDownItems = 8;
 constexpr WPARAM kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
 constexpr WPARAM kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
-constexpr UINT kReselectMessage = WM_APP + 1;  // puts a text box's selection back after a click
+constexpr UINT kReselectMessage = WM_APP + 1;     // puts a text box's selection back after a click
 constexpr int kIconResource = 1;
 
 bool IsInputMessage(UINT message) {
@@ -29,14 +32,16 @@ bool IsInputMessage(UINT message) {
 bool StartsGroup(const ControlRow& row) {
   if (row.kind != ControlKind::OptionButton) return true;
   for (const ControlRow& other : kControls) {
-    if (other.kind == ControlKind::OptionButton && other.group == row.group) return other.id == row.id;
+    if (other.kind == ControlKind::OptionButton && other.group == row.group)
+      return other.id == row.id;
   }
   return true;
 }
 
 }  // namespace
 
-Win32Dialog::Win32Dialog(HINSTANCE instance, Win32Platform& platform, DialogState& state, frmMain& form)
+Win32Dialog::Win32Dialog(HINSTANCE instance, Win32Platform& platform, DialogState& state,
+                         frmMain& form)
     : instance_(instance), platform_(platform), state_(state), form_(form) {
   platform_.SetCopyProgress([this](Win32Platform::CopyPhase phase, std::uint64_t done,
                                    std::uint64_t total) { OnCopyProgress(phase, done, total); });
@@ -158,13 +163,15 @@ void Win32Dialog::OnInit() {
 
   CreateControls();
 
-  icon_big_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  icon_small_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON),
+  icon_big_ =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  icon_small_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource),
+                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), 0));
   if (icon_big_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_big_));
-  if (icon_small_) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
+  if (icon_small_)
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
 
   state_.SetObserver([this](DialogField field) { Sync(field); });
   SyncAll();
@@ -231,12 +238,13 @@ void Win32Dialog::CreateControls() {
         break;
     }
     if (StartsGroup(*row)) style |= WS_GROUP;
-    const std::wstring caption = row->kind == ControlKind::Label && row->id == ControlId::lblFileName
-                                     ? L""
-                                     : Widen(std::string(row->caption));
-    HWND item = CreateWindowExW(ex_style, window_class, caption.c_str(), style, left, top, width,
-                                height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(row->id))),
-                                instance_, nullptr);
+    const std::wstring caption =
+        row->kind == ControlKind::Label && row->id == ControlId::lblFileName
+            ? L""
+            : Widen(std::string(row->caption));
+    HWND item = CreateWindowExW(
+        ex_style, window_class, caption.c_str(), style, left, top, width, height, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(row->id))), instance_, nullptr);
     SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     items_[static_cast<int>(row->id)] = item;
   }
@@ -246,7 +254,8 @@ void Win32Dialog::CreateControls() {
   SendMessageW(Item(ControlId::txtNetwork), EM_SETLIMITTEXT, 0, 0);
   // The closed drive list is as high as the table says.
   const int field = Px(Control(ControlId::lstDrive).height) - 6;
-  if (field > 0) SendMessageW(Item(ControlId::lstDrive), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  if (field > 0)
+    SendMessageW(Item(ControlId::lstDrive), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
   SendMessageW(Item(ControlId::lstDrive), CB_SETITEMHEIGHT, 0, metrics.tmHeight + 3);
   SendMessageW(Item(ControlId::lstDir), LB_SETITEMHEIGHT, 0,
                std::max<int>(metrics.tmHeight, kFolderIconSize * icon_scale_) + 1);
@@ -256,8 +265,8 @@ void Win32Dialog::CreateControls() {
   const ControlRow& to = Control(ControlId::Label2);
   progress_bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, Px(label.left), Px(label.top),
                                   Px(to.left + to.width - label.left), Px(label.height), hwnd_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdProgress)), instance_,
-                                  nullptr);
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdProgress)),
+                                  instance_, nullptr);
   SendMessageW(progress_bar_, PBM_SETRANGE32, 0, 1000);
 }
 
@@ -312,7 +321,8 @@ void Win32Dialog::OnCommand(int id, int code) {
     return;
   }
   if (is(ControlId::lstDrive) && code == CBN_SELCHANGE) {
-    const auto index = static_cast<int>(SendMessageW(Item(ControlId::lstDrive), CB_GETCURSEL, 0, 0));
+    const auto index =
+        static_cast<int>(SendMessageW(Item(ControlId::lstDrive), CB_GETCURSEL, 0, 0));
     RunHandler([this, index] {
       try {
         state_.SetDriveIndex(index);  // raises the drive-change handling
@@ -416,7 +426,8 @@ void Win32Dialog::SetRadio(ControlId id, bool checked) {
 void Win32Dialog::PlaceDriveGroup() {
   // Local and Network stand together in the tab order (the dialog manager's
   // groups are runs of siblings), at the tab index of the selected one.
-  const ControlRow& selected = Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
+  const ControlRow& selected =
+      Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
   HWND after = HWND_TOP;
   int best = -1;
   for (const ControlRow& row : kControls) {
@@ -490,7 +501,8 @@ void Win32Dialog::SyncAll() {
 void Win32Dialog::FillDriveList() {
   const HWND list = Item(ControlId::lstDrive);
   const std::vector<std::string>& entries = state_.DriveEntries();
-  bool same = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0)) == static_cast<int>(entries.size());
+  bool same =
+      static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0)) == static_cast<int>(entries.size());
   for (std::size_t i = 0; same && i < entries.size(); ++i) {
     const auto length = SendMessageW(list, CB_GETLBTEXTLEN, i, 0);
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
@@ -523,8 +535,11 @@ void Win32Dialog::FillDirList() {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const DirLine& line : dir_lines_) {
-    const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line.text).c_str()));
-    if (index >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), DirItemData(line.depth, line.open));
+    const auto index =
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line.text).c_str()));
+    if (index >= 0)
+      SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                   DirItemData(line.depth, line.open));
   }
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(CurrentDirLine(dir_lines_)), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -536,8 +551,7 @@ void Win32Dialog::OnDrawItem(const DRAWITEMSTRUCT& item) {
   const RECT& rc = item.rcItem;
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
-  if (item.itemID == static_cast<UINT>(-1) ||
-      item.itemID >= static_cast<UINT>(dir_lines_.size())) {
+  if (item.itemID == static_cast<UINT>(-1) || item.itemID >= static_cast<UINT>(dir_lines_.size())) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
     return;
   }
@@ -551,7 +565,8 @@ void Win32Dialog::OnDrawItem(const DRAWITEMSTRUCT& item) {
   RECT text_rect{x + icon + 3 * icon_scale_, rc.top, rc.right, rc.bottom};
   SIZE extent{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  RECT mark{text_rect.left - 1, rc.top, std::min<LONG>(text_rect.left + extent.cx + 2, rc.right), rc.bottom};
+  RECT mark{text_rect.left - 1, rc.top, std::min<LONG>(text_rect.left + extent.cx + 2, rc.right),
+            rc.bottom};
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   if (selected) {
     SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
@@ -595,10 +610,12 @@ void Win32Dialog::SetProgress(std::uint64_t done, std::uint64_t total) {
     SetWindowLongPtrW(progress_bar_, GWL_STYLE, style);
     SendMessageW(progress_bar_, PBM_SETMARQUEE, marquee ? TRUE : FALSE, 30);
   }
-  if (!marquee) SendMessageW(progress_bar_, PBM_SETPOS, static_cast<WPARAM>(done * 1000 / total), 0);
+  if (!marquee)
+    SendMessageW(progress_bar_, PBM_SETPOS, static_cast<WPARAM>(done * 1000 / total), 0);
 }
 
-void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t done, std::uint64_t total) {
+void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t done,
+                                 std::uint64_t total) {
   if (!hwnd_) return;
   switch (phase) {
     case Win32Platform::CopyPhase::Begin:
@@ -607,7 +624,8 @@ void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t d
       copy_start_ = GetTickCount();
       break;
     case Win32Platform::CopyPhase::Step:
-      if (!progress_shown_ && GetTickCount() - copy_start_ >= static_cast<DWORD>(kProgressDelayMs)) {
+      if (!progress_shown_ &&
+          GetTickCount() - copy_start_ >= static_cast<DWORD>(kProgressDelayMs)) {
         progress_shown_ = true;
         ShowWindow(Item(ControlId::lblFileName), SW_HIDE);
         ShowWindow(Item(ControlId::Label2), SW_HIDE);

@@ -14,8 +14,8 @@
 
 #include "dialog/ControlTable.h"
 #include "dialog/DialogState.h"
-#include "dialog/frmMain.h"
 #include "dialog/DirListModel.h"
+#include "dialog/frmMain.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace tarnivo::win32 {

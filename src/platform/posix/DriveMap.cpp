@@ -103,7 +103,8 @@ bool ParseDriveMap(const std::string& map_text, std::vector<Drive>& drives, std:
       error = "the folder of " + std::string(1, letter) + ": is not absolute";
       return false;
     }
-    if (std::any_of(parsed.begin(), parsed.end(), [&](const Drive& d) { return d.letter == letter; })) {
+    if (std::any_of(parsed.begin(), parsed.end(),
+                    [&](const Drive& d) { return d.letter == letter; })) {
       error = std::string(1, letter) + ": is given twice";
       return false;
     }

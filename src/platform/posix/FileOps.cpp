@@ -90,9 +90,8 @@ class Fd {
 };
 
 Fd OpenFolder(const std::string& folder) {
-  const int fd = Step(FileStep::Open, [&] {
-    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  });
+  const int fd = Step(FileStep::Open,
+                      [&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
   if (fd < 0) Fail("open folder " + folder, errno);
   return Fd(fd);
 }
@@ -101,8 +100,8 @@ bool IsHiddenName(const std::string& name) { return !name.empty() && name.front(
 
 int RenameNoReplace(int from_dir, const std::string& from, int to_dir, const std::string& to) {
   return Step(FileStep::RenameNoReplace, [&] {
-    return static_cast<int>(::syscall(SYS_renameat2, from_dir, from.c_str(), to_dir, to.c_str(),
-                                      RENAME_NOREPLACE));
+    return static_cast<int>(
+        ::syscall(SYS_renameat2, from_dir, from.c_str(), to_dir, to.c_str(), RENAME_NOREPLACE));
   });
 }
 
@@ -122,8 +121,8 @@ bool NoReplaceUnsupported(int err) {
 int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, const std::string& to,
                          bool is_folder) {
   if (!is_folder) {
-    if (Step(FileStep::Link, [&] { return ::linkat(from_dir, from.c_str(), to_dir, to.c_str(), 0); }) ==
-        0) {
+    if (Step(FileStep::Link,
+             [&] { return ::linkat(from_dir, from.c_str(), to_dir, to.c_str(), 0); }) == 0) {
       if (Step(FileStep::Unlink, [&] { return ::unlinkat(from_dir, from.c_str(), 0); }) != 0) {
         const int err = errno;
         ::unlinkat(to_dir, to.c_str(), 0);  // back to the one name it had
@@ -133,22 +132,23 @@ int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, cons
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK) return errno;
     const int claim = Step(FileStep::Claim, [&] {
-      return ::openat(to_dir, to.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+      return ::openat(to_dir, to.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
+                      0600);
     });
     if (claim < 0) return errno;
     ::close(claim);
-    if (Step(FileStep::Rename, [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) !=
-        0) {
+    if (Step(FileStep::Rename,
+             [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) != 0) {
       const int err = errno;
       ::unlinkat(to_dir, to.c_str(), 0);  // the claim, still empty
       return err;
     }
     return 0;
   }
-  struct stat st{};
+  struct stat st {};
   if (::fstatat(to_dir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
-  if (Step(FileStep::Rename, [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) !=
-      0) {
+  if (Step(FileStep::Rename,
+           [&] { return ::renameat(from_dir, from.c_str(), to_dir, to.c_str()); }) != 0) {
     return errno;
   }
   return 0;
@@ -157,8 +157,10 @@ int MoveWithoutRenameat2(int from_dir, const std::string& from, int to_dir, cons
 std::string TempName() {
   unsigned char bytes[6] = {};
   if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
-    const auto seed = static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&bytes);
-    for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> (i * 8));
+    const auto seed =
+        static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&bytes);
+    for (std::size_t i = 0; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(seed >> (i * 8));
   }
   static const char kHex[] = "0123456789abcdef";
   std::string name = ".tarnivo-";
@@ -188,12 +190,11 @@ class Writeback {
     ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(end - started_),
                       SYNC_FILE_RANGE_WRITE);
     if (started_ > on_device_) {
-      ::sync_file_range(fd_, static_cast<off_t>(on_device_),
-                        static_cast<off_t>(started_ - on_device_),
-                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                            SYNC_FILE_RANGE_WAIT_AFTER);
-      ::posix_fadvise(fd_, static_cast<off_t>(on_device_), static_cast<off_t>(started_ - on_device_),
-                      POSIX_FADV_DONTNEED);
+      ::sync_file_range(
+          fd_, static_cast<off_t>(on_device_), static_cast<off_t>(started_ - on_device_),
+          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+      ::posix_fadvise(fd_, static_cast<off_t>(on_device_),
+                      static_cast<off_t>(started_ - on_device_), POSIX_FADV_DONTNEED);
       on_device_ = started_;
     }
     started_ = end;
@@ -269,9 +270,8 @@ class TempFile {
   TempFile(int dir, const std::string& folder) : dir_(dir), folder_(folder) {
     static const bool proc_fd = ::access("/proc/self/fd", X_OK) == 0;
     if (proc_fd) {
-      fd_ = Fd(Step(FileStep::Create, [&] {
-        return ::openat(dir_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-      }));
+      fd_ = Fd(Step(FileStep::Create,
+                    [&] { return ::openat(dir_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600); }));
       if (fd_.get() >= 0) return;
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOTSUP) {
         Fail("create in " + folder_, errno);
@@ -324,9 +324,8 @@ class TempFile {
   // Publishes the file as `name`; from then on it is no longer temporary.
   void Publish(const std::string& name, bool replace) {
     if (replace) {
-      if (Step(FileStep::Rename, [&] {
-            return ::renameat(dir_, name_.c_str(), dir_, name.c_str());
-          }) != 0) {
+      if (Step(FileStep::Rename,
+               [&] { return ::renameat(dir_, name_.c_str(), dir_, name.c_str()); }) != 0) {
         Fail("rename to " + name, errno);
       }
     } else if (RenameNoReplace(dir_, name_, dir_, name) != 0) {
@@ -348,7 +347,7 @@ class TempFile {
 // What stands at `name` in `dir`: nothing (false), or an entry that a copy
 // may replace; throws for anything else.
 bool CheckDestination(int dir, const Place& dest, const struct stat& source, bool replace) {
-  struct stat st{};
+  struct stat st {};
   if (::fstatat(dir, dest.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return false;
     Fail("stat " + dest.Path(), errno);
@@ -371,21 +370,36 @@ bool CheckDestination(int dir, const Place& dest, const struct stat& source, boo
 
 const char* StepName(FileStep step) {
   switch (step) {
-    case FileStep::Open: return "open";
-    case FileStep::Create: return "create";
-    case FileStep::Clone: return "clone";
-    case FileStep::CopyRange: return "copy_file_range";
-    case FileStep::Read: return "read";
-    case FileStep::Write: return "write";
-    case FileStep::Sync: return "fdatasync";
-    case FileStep::Close: return "close";
-    case FileStep::Link: return "link";
-    case FileStep::Rename: return "rename";
-    case FileStep::Unlink: return "unlink";
-    case FileStep::SyncFolder: return "fsync folder";
-    case FileStep::RenameNoReplace: return "renameat2";
-    case FileStep::Metadata: return "fchmod/futimens";
-    case FileStep::Claim: return "claim";
+    case FileStep::Open:
+      return "open";
+    case FileStep::Create:
+      return "create";
+    case FileStep::Clone:
+      return "clone";
+    case FileStep::CopyRange:
+      return "copy_file_range";
+    case FileStep::Read:
+      return "read";
+    case FileStep::Write:
+      return "write";
+    case FileStep::Sync:
+      return "fdatasync";
+    case FileStep::Close:
+      return "close";
+    case FileStep::Link:
+      return "link";
+    case FileStep::Rename:
+      return "rename";
+    case FileStep::Unlink:
+      return "unlink";
+    case FileStep::SyncFolder:
+      return "fsync folder";
+    case FileStep::RenameNoReplace:
+      return "renameat2";
+    case FileStep::Metadata:
+      return "fchmod/futimens";
+    case FileStep::Claim:
+      return "claim";
   }
   return "?";
 }
@@ -398,14 +412,14 @@ CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace
                             const Progress& progress) {
   // Looked at before it is opened: opening a FIFO would block, and opening a
   // device may have effects of its own.
-  struct stat before{};
+  struct stat before {};
   if (::stat(source.Path().c_str(), &before) != 0) Fail("stat " + source.Path(), errno);
   if (!S_ISREG(before.st_mode)) Fail(source.Path() + " is not a regular file", EINVAL);
   Fd in(Step(FileStep::Open, [&] {
     return ::open(source.Path().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   }));
   if (in.get() < 0) Fail("open " + source.Path(), errno);
-  struct stat st{};
+  struct stat st {};
   if (::fstat(in.get(), &st) != 0) Fail("stat " + source.Path(), errno);
   if (!S_ISREG(st.st_mode) || st.st_ino != before.st_ino || st.st_dev != before.st_dev) {
     Fail(source.Path() + " changed while it was opened", EAGAIN);
@@ -443,10 +457,11 @@ CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace
 
 void DeleteRegularFile(const Place& file) {
   Fd dir = OpenFolder(file.folder);
-  struct stat st{};
+  struct stat st {};
   if (::fstatat(dir.get(), file.name.c_str(), &st, 0) != 0) {
-    struct stat link{};
-    if (errno == ENOENT && ::fstatat(dir.get(), file.name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0) {
+    struct stat link {};
+    if (errno == ENOENT &&
+        ::fstatat(dir.get(), file.name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0) {
       Fail(file.Path() + " is a broken link", EPERM);
     }
     Fail("stat " + file.Path(), errno);
@@ -463,7 +478,7 @@ CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
                         const Progress& progress) {
   Fd from = OpenFolder(source.folder);
   Fd to = OpenFolder(dest.folder);
-  struct stat st{};
+  struct stat st {};
   if (::fstatat(from.get(), source.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     Fail("stat " + source.Path(), errno);
   }
@@ -477,7 +492,7 @@ CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
   if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {
     // A file system that ignores letter case finds the source at the new
     // spelling; the rename is only allowed when it is the source itself.
-    struct stat there{};
+    struct stat there {};
     const bool free_or_self =
         ::fstatat(to.get(), dest.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0
             ? errno == ENOENT

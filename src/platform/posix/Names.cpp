@@ -201,12 +201,13 @@ bool IsLegal83(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   const std::size_t dot = name.find('.');
   const std::string_view base = name.substr(0, dot);
-  const std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+  const std::string_view ext =
+      dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
   if (base.empty() || base.size() > 8) return false;
   if (dot != std::string_view::npos && (ext.empty() || ext.size() > 3)) return false;
   auto legal = [](std::string_view part) {
     return std::all_of(part.begin(), part.end(),
-                        [](char c) { return IsLegal83Char(static_cast<unsigned char>(c)); });
+                       [](char c) { return IsLegal83Char(static_cast<unsigned char>(c)); });
   };
   return legal(base) && legal(ext);
 }
@@ -276,9 +277,7 @@ std::size_t AliasLookup::Find(const std::vector<std::string_view>& names) const 
   return kNone;
 }
 
-bool HasWildcards(const std::string& text) {
-  return text.find_first_of("*?") != std::string::npos;
-}
+bool HasWildcards(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
 
 bool MatchesPattern(const std::string& pattern_text, const std::string& name_text) {
   if (pattern_text == "*" || pattern_text == "*.*") return true;
@@ -309,7 +308,8 @@ bool MatchesPattern(const std::string& pattern_text, const std::string& name_tex
       }
     } else if (p[i] == U'.' && (i + 1 == np || p[i + 1] == U'*' || p[i + 1] == U'?')) {
       // A dot before a wildcard or at the end also matches the end of a name.
-      ok = (j < nn && n[j] == U'.' && self(self, i + 1, j + 1)) || (j == nn && self(self, i + 1, j));
+      ok =
+          (j < nn && n[j] == U'.' && self(self, i + 1, j + 1)) || (j == nn && self(self, i + 1, j));
     } else {
       ok = j < nn && p[i] == n[j] && self(self, i + 1, j + 1);
     }

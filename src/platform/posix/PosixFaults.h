@@ -9,22 +9,22 @@ namespace tarnivo::posix {
 
 // The steps of CopyFile, RenameFile and DeleteFile that can fail.
 enum class FileStep {
-  Open,        // opening the source or a folder
-  Create,      // creating the temporary file
-  Clone,       // FICLONE (a failure falls back to copying)
-  CopyRange,   // one copy_file_range chunk
-  Read,        // one read chunk
-  Write,       // one write chunk
-  Sync,        // fdatasync of the copy
-  Close,       // closing the copy
-  Link,        // linkat: naming the temporary file, or moving without renameat2
-  Rename,      // renameat: publishing over an old file, or the last resort of a move
-  Unlink,      // unlinkat: deleting a file or the source of a move
-  SyncFolder,  // fsync of the destination folder
+  Open,             // opening the source or a folder
+  Create,           // creating the temporary file
+  Clone,            // FICLONE (a failure falls back to copying)
+  CopyRange,        // one copy_file_range chunk
+  Read,             // one read chunk
+  Write,            // one write chunk
+  Sync,             // fdatasync of the copy
+  Close,            // closing the copy
+  Link,             // linkat: naming the temporary file, or moving without renameat2
+  Rename,           // renameat: publishing over an old file, or the last resort of a move
+  Unlink,           // unlinkat: deleting a file or the source of a move
+  SyncFolder,       // fsync of the destination folder
   RenameNoReplace,  // renameat2(RENAME_NOREPLACE)
-  Metadata,    // fchmod or futimens of the copy (a failure costs the copy nothing)
-  Claim,       // creating the destination name empty, where neither renameat2
-               // nor link can move without replacing
+  Metadata,         // fchmod or futimens of the copy (a failure costs the copy nothing)
+  Claim,            // creating the destination name empty, where neither renameat2
+                    // nor link can move without replacing
 };
 
 const char* StepName(FileStep step);

@@ -95,15 +95,16 @@ PosixPlatform::PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
     // the process goes there when it can (a drive that is not ready says so
     // at its first use).
     resolver_->current = resolver_->drives.front().letter;
-    if (::chdir(resolver_->drives.front().root.c_str()) != 0) resolver_->cwd[resolver_->current].clear();
+    if (::chdir(resolver_->drives.front().root.c_str()) != 0)
+      resolver_->cwd[resolver_->current].clear();
   }
 }
 
 PosixPlatform::PosixPlatform(int argc, char** argv, DesktopUi* ui,
                              std::optional<std::vector<posix::Drive>> pinned)
-    : PosixPlatform(argc > 1 ? std::vector<std::string>(argv + 1, argv + argc)
-                             : std::vector<std::string>(),
-                    ui, std::move(pinned)) {}
+    : PosixPlatform(
+          argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>(),
+          ui, std::move(pinned)) {}
 
 PosixPlatform::~PosixPlatform() = default;
 
@@ -154,7 +155,8 @@ std::string PosixPlatform::CommandLine() {
     if (text.rfind("file://", 0) == 0) {
       // A desktop launcher may hand over a URI; only local ones are paths.
       const std::size_t slash = text.find('/', 7);
-      if (slash != std::string::npos && (slash == 7 || text.compare(7, slash - 7, "localhost") == 0)) {
+      if (slash != std::string::npos &&
+          (slash == 7 || text.compare(7, slash - 7, "localhost") == 0)) {
         native = PercentDecode(text.substr(slash));
       }
     } else if (!text.empty() && text.front() == '/') {
@@ -222,7 +224,8 @@ void PosixPlatform::ChangeDirectory(const std::string& path) {
 }
 
 std::string PosixPlatform::CurrentDirectory() {
-  return std::string(1, resolver_->current) + ":\\" + Join(resolver_->CwdOf(resolver_->current), "\\");
+  return std::string(1, resolver_->current) + ":\\" +
+         Join(resolver_->CwdOf(resolver_->current), "\\");
 }
 
 std::string PosixPlatform::DirectoryLookup(const std::string& name, int attributes) {
@@ -248,7 +251,6 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
   return {};
 }
 
-
 CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
@@ -270,8 +272,8 @@ CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::stri
   const Target to = resolver_->Locate(destination);
   bool case_only = false;
   if (to.stored) {
-    struct stat a{};
-    struct stat b{};
+    struct stat a {};
+    struct stat b {};
     const bool same_folder = ::stat(from.folder.c_str(), &a) == 0 &&
                              ::stat(to.folder.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
                              a.st_ino == b.st_ino;
@@ -394,7 +396,7 @@ bool PosixPlatform::SameFile(const std::string& a, const std::string& b) {
     } else if (!last.empty()) {
       return std::nullopt;
     }
-    struct stat st{};
+    struct stat st {};
     if (::stat(native.c_str(), &st) != 0) return std::nullopt;
     return std::make_pair(st.st_dev, st.st_ino);
   };

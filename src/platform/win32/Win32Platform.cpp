@@ -25,8 +25,8 @@ constexpr DWORD kDriveLabelWaitMs = 400;  // the whole drive list, not each driv
 std::wstring FullPath(const std::wstring& path) {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                     buffer.data(), nullptr);
+    const DWORD n =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
     if (n == 0) {
       const DWORD error = GetLastError();
       Fail("GetFullPathName " + Narrow(path), error);
@@ -66,7 +66,8 @@ wchar_t UpperLetter(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'
 std::wstring DriveVariable(wchar_t letter) { return {L'=', UpperLetter(letter), L':'}; }
 
 void RememberDriveDirectory(const std::wstring& directory) {
-  if (IsDriveForm(directory)) SetEnvironmentVariableW(DriveVariable(directory[0]).c_str(), directory.c_str());
+  if (IsDriveForm(directory))
+    SetEnvironmentVariableW(DriveVariable(directory[0]).c_str(), directory.c_str());
 }
 
 std::wstring RememberedDriveDirectory(wchar_t letter) {
@@ -186,8 +187,8 @@ DWORD WINAPI ReadLabel(LPVOID param) {
     const wchar_t device[3] = {job->root[0], L':', 0};
     DWORD size = MAX_PATH;
     if (WNetGetConnectionW(device, job->label, &size) != NO_ERROR) job->label[0] = 0;
-  } else if (!GetVolumeInformationW(job->root, job->label, MAX_PATH + 1, nullptr, nullptr,
-                                    nullptr, nullptr, 0)) {
+  } else if (!GetVolumeInformationW(job->root, job->label, MAX_PATH + 1, nullptr, nullptr, nullptr,
+                                    nullptr, 0)) {
     job->label[0] = 0;
   }
   Release(job);
@@ -323,8 +324,8 @@ void Win32Platform::ChangeDirectory(const std::string& path) {
   }
   const std::wstring full = FullPath(Widen(path));
   const std::wstring current = CurrentDirectoryW();
-  const bool other_drive = IsDriveForm(full) &&
-                           !(IsDriveForm(current) && UpperLetter(current[0]) == UpperLetter(full[0]));
+  const bool other_drive = IsDriveForm(full) && !(IsDriveForm(current) &&
+                                                  UpperLetter(current[0]) == UpperLetter(full[0]));
   if (other_drive) {
     // Like the command shell: another drive's folder changes only what that
     // drive remembers, not the current drive.
@@ -352,8 +353,9 @@ std::string Win32Platform::DirectoryLookup(const std::string& name, int attribut
   }
   // Hidden (2), system (4) and folder (16) entries match only when the mask
   // names them; mask 63 takes every entry.
-  const DWORD excluded = (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY) &
-                         ~static_cast<DWORD>(attributes);
+  const DWORD excluded =
+      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY) &
+      ~static_cast<DWORD>(attributes);
   const std::wstring wide = Widen(name);
   const std::wstring query = wide.size() >= MAX_PATH - 12 ? LongForm(FullPath(wide)) : wide;
   WIN32_FIND_DATAW data;
@@ -409,7 +411,8 @@ DWORD WINAPI TransferThread(LPVOID data) {
 // for writing: the attribute is lifted while the data is flushed.
 DWORD Flush(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
-  const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  const bool read_only =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
   if (read_only) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -453,7 +456,8 @@ DWORD Win32Platform::Run(Transfer& transfer) {
       WaitForSingleObject(thread, INFINITE);
       break;
     }
-    progress_(CopyPhase::Step, static_cast<std::uint64_t>(InterlockedCompareExchange64(&transfer.done, 0, 0)),
+    progress_(CopyPhase::Step,
+              static_cast<std::uint64_t>(InterlockedCompareExchange64(&transfer.done, 0, 0)),
               static_cast<std::uint64_t>(InterlockedCompareExchange64(&transfer.total, 0, 0)));
   }
   CloseHandle(thread);
@@ -555,7 +559,8 @@ void Win32Platform::ShowHelp(WindowHandle owner, const std::string& file, int co
       const DWORD n = GetShortPathNameW(path.c_str(), alias, MAX_PATH + 1);
       if (n > 0 && n <= MAX_PATH) usable.assign(alias, n);
     }
-    const int size = WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
     WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, ansi.data(), size, nullptr, nullptr);
     if (WinHelpA(reinterpret_cast<HWND>(owner), ansi.c_str(), static_cast<UINT>(command),
@@ -690,7 +695,8 @@ bool Win32Platform::SameFile(const std::string& a, const std::string& b) {
       const DWORD error = GetLastError();
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
           error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH) {
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) RequireReachableRoot(Widen(path));
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+          RequireReachableRoot(Widen(path));
         return id;
       }
       Fail("cannot identify " + path, error);

@@ -19,14 +19,13 @@
 // undefines them so the interface's names stay usable.
 #pragma once
 
-#include "platform/win32/WinApi.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/PlatformServices.h"
+#include "platform/win32/WinApi.h"
 
 namespace tarnivo {
 

@@ -67,8 +67,8 @@ bool IsReservedDeviceName(const std::string& name) {
   std::string base = name.substr(0, name.find('.'));
   while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.pop_back();
   base = UpperAscii(base);
-  static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN", "AUX", "NUL",
-                                                             "CONIN$", "CONOUT$"};
+  static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                             "NUL", "CONIN$", "CONOUT$"};
   for (const std::string_view device : kPlain) {
     if (base == device) return true;
   }
