@@ -4,7 +4,7 @@
 #      tests (the e2e tests start their own Xvfb);
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the 32-bit and 64-bit Windows builds, and under Wine the suite of each
-#      that this machine can run (the 64-bit one only where the kernel cannot
+#      that this machine can run (only the 64-bit one where the kernel cannot
 #      run 32-bit programs);
 #   4. the fuzz targets, each for a bounded time.
 # Installs what is missing first (Debian or Ubuntu; needs root or sudo).
@@ -13,6 +13,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh --windows
+
+echo "== Source format"
+tools/check-format.sh
 
 echo "== Linux build and tests"
 cmake --preset ci
