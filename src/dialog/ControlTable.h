@@ -11,7 +11,6 @@ namespace tarnivo {
 inline constexpr std::string_view kDialogCaption = "Tarnivo";
 inline constexpr int kClientWidth = 3690;  // twips, fixed size
 inline constexpr int kClientHeight = 4290;
-inline constexpr int kTwipsPerPixelAt96Dpi = 15;
 inline constexpr std::string_view kHelpFile = "tarnivo.hlp";
 // A copy that ends sooner shows no progress; a longer one shows a bar.
 inline constexpr int kProgressDelayMs = 500;
