@@ -24,10 +24,25 @@
 #include <vector>
 
 #include "paths/Intake.h"
-#include "platform/posix/PosixPlatform.h"
+#include "platform/PlatformServices.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "text/Text.h"
 
 namespace {
+
+// No one watches the intakes: a failure ends the benchmark.
+class Unwatched final : public tarnivo::Desktop {
+ public:
+  std::string CommandLine() override { return {}; }
+  tarnivo::MessageBoxResult ShowMessage(const std::string& text,
+                                        tarnivo::MessageBoxStyle) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return tarnivo::MessageBoxResult::Ok;
+  }
+  void ShowHelp(tarnivo::WindowHandle, const std::string&, int, int) override {}
+  int MeasureTextWidth(const std::string& text) override { return static_cast<int>(text.size()); }
+  [[noreturn]] void Terminate() override { std::exit(1); }
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -100,7 +115,7 @@ void Line(const char* what, const std::vector<double>& ours, const std::vector<d
 
 // CopyFile of `src` into `folder` against cp followed by sync of the copy:
 // both end with the data on the device.
-void CompareCopy(tarnivo::PosixPlatform& platform, const std::string& src,
+void CompareCopy(tarnivo::PosixFileSystem& platform, const std::string& src,
                  const std::string& folder, int repeat, const char* what) {
   std::vector<double> ours;
   std::vector<double> theirs;
@@ -165,7 +180,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  tarnivo::PosixPlatform platform({}, nullptr);  // the default map: C: is "/"
+  tarnivo::PosixFileSystem platform;  // the default map: C: is "/"
+  Unwatched desktop;
   auto form = [&](const std::string& native) { return platform.ToDriveForm(native); };
   const std::string src = disk + "/src.bin";
   struct stat st {};
@@ -235,7 +251,7 @@ int main(int argc, char** argv) {
         {"intake by alias, 100 000 entries", "the intake by alias", "FILE05~1.TXT"},
     };
     auto intake_of = [&](const char* name) {
-      return Seconds([&] { tarnivo::InitDir(platform, folder + "\\" + name); });
+      return Seconds([&] { tarnivo::InitDir({platform, desktop}, folder + "\\" + name); });
     };
     for (const auto& intake : intakes) {
       Measured(intake.memory, [&] {

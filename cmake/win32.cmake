@@ -29,9 +29,10 @@ set(TARNIVO_WIN32_DEFINES UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 add_library(tarnivo_win32 STATIC
   src/platform/win32/WinText.cpp
-  src/platform/win32/Win32Platform.cpp
+  src/platform/win32/Win32FileSystem.cpp
   src/dialog/win32/FolderIcons.cpp
   src/dialog/win32/HelpWindow.cpp
+  src/dialog/win32/Win32Desktop.cpp
   src/dialog/win32/Win32Dialog.cpp
   src/dialog/win32/Program.cpp
 )

@@ -1,31 +1,37 @@
-// Tarnivo on Linux: the POSIX platform under the FLTK dialog.
+// Tarnivo on Linux: the POSIX file system under the FLTK dialog.
 //
 //   tarnivo FILE
 //
 // TARNIVO_DRIVES="C=/;D=/media/usb" pins the drive letters instead of taking
 // them from the mount table.
 //
-// The file manager starts it with the chosen file. The dialog is built,
-// Form_Load fills it for the file (or says "File not found !!" and ends the
+// The file manager starts it with the chosen file. The form takes the file
+// in and fills the dialog (or says "File not found !!" and ends the
 // program), and the dialog runs until a handler ends the program or the
 // window is closed.
+#include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "dialog/DialogState.h"
 #include "dialog/fltk/FltkDialog.h"
 #include "dialog/fltk/FltkUi.h"
 #include "dialog/frmMain.h"
 #include "platform/posix/DriveMap.h"
-#include "platform/posix/PosixPlatform.h"
+#include "platform/posix/PosixFileSystem.h"
 
 int main(int argc, char** argv) {
-  tarnivo::FltkUi ui;
-  tarnivo::PosixPlatform platform(argc, argv, &ui,
-                                  tarnivo::posix::PinnedDrives(std::getenv("TARNIVO_DRIVES")));
-  tarnivo::DialogState state(platform);
-  tarnivo::frmMain form(platform, state);
-  tarnivo::FltkDialog dialog(platform, state, form, ui);
-  form.Form_Load();
+  tarnivo::PosixFileSystem files(tarnivo::posix::PinnedDrives(std::getenv("TARNIVO_DRIVES")));
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  tarnivo::FltkUi desktop(files.CommandLineOf(args));
+  files.SetCopyProgress([&desktop](std::uint64_t done, std::uint64_t total) {
+    return desktop.CopyProgress(done, total);
+  });
+  tarnivo::DialogState state(files);
+  tarnivo::frmMain form({files, desktop}, state);
+  form.Load();
+  tarnivo::FltkDialog dialog(state, form, desktop);
   dialog.Show();
   dialog.Run();
   return 0;

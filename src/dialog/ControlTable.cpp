@@ -23,6 +23,16 @@ ControlId FirstFocus() {
   return first->id;
 }
 
+ControlId AccessTarget(ControlId label) {
+  const int after = Control(label).tab_index;
+  const ControlRow* best = nullptr;
+  for (const ControlRow& row : kControls) {
+    if (!TakesFocus(row) || row.tab_index <= after) continue;
+    if (best == nullptr || row.tab_index < best->tab_index) best = &row;
+  }
+  return best != nullptr ? best->id : label;
+}
+
 std::string_view::size_type AccessKeyIndex(std::string_view caption) {
   for (std::string_view::size_type i = 0; i + 1 < caption.size(); ++i) {
     if (caption[i] != '&') continue;

@@ -210,6 +210,10 @@ bool TakesFocus(const ControlRow& row);
 // the one with the lowest tab index that takes the focus. => lstDrive.
 ControlId FirstFocus();
 
+// The control that a label's access key gives the focus to: the next
+// control by tab index that takes the focus. Label3 => txtFileName.
+ControlId AccessTarget(ControlId label);
+
 // The access key of a caption, lower-cased: "&as" => 'a', "OK" => 0.
 char AccessKey(std::string_view caption);
 

@@ -1,12 +1,14 @@
 // The dialog's values: what the handlers read and write, and what each view
 // moves to and from its widgets.
 //
-// A view copies the user's edits in (SetFileName, SelectMove, ...) and shows
-// what changes through the observer. Two rules live here rather than in each
-// view: changing the drive list's selection, from code or by the user, raises
-// the drive-change handler at once, nested, and only when the selection really
-// changes; and the directory list takes only a folder that the platform can
-// open (SetDirPath throws PlatformError otherwise).
+// The rules about these values live here rather than in each view: changing
+// the drive list's selection, from code or by the user, raises the
+// drive-change handler at once, nested, and only when the selection really
+// changes; the directory list takes only a folder that the file system can
+// open (SetDirPath throws PlatformError otherwise) and reads its lines from
+// it; each option group is one tab stop. Every change is recorded, and
+// frmMain hands the changed fields to the view after each event
+// (TakeChanges), so a view never decides what to show anew.
 #pragma once
 
 #include <cstdint>
@@ -15,11 +17,13 @@
 #include <vector>
 
 #include "dialog/ControlTable.h"
-#include "platform/PlatformServices.h"
+#include "dialog/DirListModel.h"
+#include "platform/Desktop.h"
+#include "platform/FileSystem.h"
 
 namespace tarnivo {
 
-// What an observer is told has changed.
+// The values a view shows, in the order a view shows them anew.
 enum class DialogField {
   FileNameLabel,
   FileName,
@@ -30,6 +34,13 @@ enum class DialogField {
   DirPath,
   NetworkText,
   NetworkSelection,
+};
+
+// Every field, for a view that shows the whole dialog at once.
+inline constexpr DialogField kAllFields[] = {
+    DialogField::FileNameLabel, DialogField::FileName,     DialogField::FileNameSelection,
+    DialogField::CopyMove,      DialogField::DriveNetwork, DialogField::DriveList,
+    DialogField::DirPath,       DialogField::NetworkText,  DialogField::NetworkSelection,
 };
 
 // A text box's value: its text and its selection, counted in characters
@@ -52,8 +63,8 @@ class DialogState {
  public:
   // Fills the drive list (current drive selected, no handler raised) and
   // opens the directory list at the working directory, as the controls are
-  // at creation. A failing platform leaves them empty.
-  explicit DialogState(PlatformServices& platform);
+  // at creation. A failing file system leaves them empty.
+  explicit DialogState(FileSystem& files);
 
   DialogState(const DialogState&) = delete;
   DialogState& operator=(const DialogState&) = delete;
@@ -62,8 +73,11 @@ class DialogState {
   std::string SourceFile;
   std::int16_t SavedDriveIndex = 0;
 
-  // Called once per change of a value, after it has changed.
-  void SetObserver(std::function<void(DialogField)> observer);
+  // The fields changed since the last call, in DialogField order, each once.
+  std::vector<DialogField> TakeChanges();
+  // Records `field` as changed although its value is the same: a widget may
+  // show what the state refused (a drive that is no longer listed).
+  void Reshow(DialogField field) { Changed(field); }
   // frmMain registers its lstDrive_Change here.
   void SetDriveChangeHandler(std::function<void()> handler);
 
@@ -114,6 +128,24 @@ class DialogState {
   // folder without one.
   const std::string& DirPath() const { return dir_path_; }
   void SetDirPath(const std::string& folder);  // throws PlatformError
+  // The lines the directory list shows for DirPath (DirListModel.h): read
+  // from the file system once per folder, when first asked for after the
+  // folder changed, so that a folder passed through while the dialog is
+  // filled is never listed. A folder that cannot be listed shows only the
+  // way to it.
+  const std::vector<DirLine>& DirLines();
+  // Reads the open folder's subfolders again (one may have gone) and records
+  // DirPath as changed.
+  void RereadDirLines();
+
+  // Tab order. Labels and the frame are never stops; each option group is
+  // one stop, at its selected button, or at its first button while none is
+  // selected (Copy and Move before the dialog is filled).
+  bool IsTabStop(ControlId id) const;
+  // The stop that Tab (forward) or Shift+Tab (backward) moves to from
+  // `from`, by tab index, wrapping round; from a control that is no stop, the
+  // first or the last stop. NextTabStop(lstDrive, true) => lstDir.
+  ControlId NextTabStop(ControlId from, bool forward) const;
 
   // The native window, owner of the help viewer; 0 until a view sets it.
   WindowHandle Window() const { return window_; }
@@ -125,8 +157,8 @@ class DialogState {
   void Changed(DialogField field);
   TextBoxValue& Box(ControlId box);
 
-  PlatformServices& platform_;
-  std::function<void(DialogField)> observer_;
+  FileSystem& files_;
+  unsigned changed_ = 0;  // bit per DialogField
   std::function<void()> drive_change_;
   std::string file_name_label_;
   TextBoxValue file_name_{.text = "Text1"};
@@ -136,6 +168,8 @@ class DialogState {
   std::vector<std::string> drive_entries_;
   int drive_index_ = -1;
   std::string dir_path_;
+  std::vector<DirLine> dir_lines_;
+  bool dir_lines_read_ = false;
   TextBoxValue network_{.text = "\\\\"};
   WindowHandle window_ = 0;
 };

@@ -36,24 +36,25 @@ std::string ToCase(const std::string& name) {
   return Encode(chars);
 }
 
-void FileFout(PlatformServices& platform) {
+void FileFout(Desktop& desktop) {
   try {
-    platform.ShowMessage("File not found !!", MessageBoxStyle::OkExclamation);
+    desktop.ShowMessage("File not found !!", MessageBoxStyle::OkExclamation);
   } catch (const PlatformError&) {
     // The program ends all the same.
   }
-  platform.Terminate();
+  desktop.Terminate();
   std::abort();  // not reached: Terminate does not return
 }
 
-std::string InitDir(PlatformServices& platform, const std::string& path) {
+std::string InitDir(const PlatformServices& platform, const std::string& path) {
+  FileSystem& files = platform.files;
   try {
     // Only a drive-rooted path: "C:AB" or "Db\F.TXT" would be looked up
     // from some drive's working directory, not where the line points.
     if (Mid(path, 2, 2) != ":\\") throw PlatformError("not drive-rooted: " + path);
-    platform.ChangeDrive(Left(path, 2));
-    platform.ChangeDirectory(ToUpper(Left(path, 3)));
-    if (CharCount(path) == 3) FileFout(platform);
+    files.ChangeDrive(Left(path, 2));
+    files.ChangeDirectory(ToUpper(Left(path, 3)));
+    if (CharCount(path) == 3) FileFout(platform.desktop);
 
     // Every component, the file name included, is now followed by a backslash.
     std::string rest = Mid(path, 4) + "\\";
@@ -67,18 +68,18 @@ std::string InitDir(PlatformServices& platform, const std::string& path) {
       if (component.find_first_of("*?/:") != std::string::npos) {
         throw PlatformError("not a plain name: " + component);
       }
-      stored = platform.DirectoryLookup(component, kLookupAll);
+      stored = files.DirectoryLookup(component, kLookupAll);
       if (stored.empty()) throw PlatformError("not found: " + component);
       rest = rest.substr(p + 1);
       if (rest.find('\\') == std::string::npos) break;
-      platform.ChangeDirectory(Spelling(stored));
+      files.ChangeDirectory(Spelling(stored));
     }
 
-    const std::string cur = platform.CurrentDirectory();
+    const std::string cur = files.CurrentDirectory();
     const char* separator = CharCount(cur) == 3 ? "" : "\\";
     return cur + separator + Spelling(stored);
   } catch (const PlatformError&) {
-    FileFout(platform);
+    FileFout(platform.desktop);
   }
 }
 

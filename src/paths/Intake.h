@@ -5,7 +5,8 @@
 
 namespace tarnivo {
 
-class PlatformServices;
+class Desktop;
+struct PlatformServices;
 
 // The source path in a command line. A line that begins with a double quote
 // gives the text up to the next quote (or the end); any other line gives the
@@ -24,7 +25,7 @@ std::string SourceFromCommandLine(const std::string& command_line);
 // the program.
 //   "C:\MYDOCU~1\REPORT.DOC" => "C:\My documents\Report.doc"  (folder stored as
 //   "MY DOCUMENTS", file as "REPORT.DOC")
-std::string InitDir(PlatformServices& platform, const std::string& path);
+std::string InitDir(const PlatformServices& platform, const std::string& path);
 
 // Trims spaces; a name in one letter case becomes capitalised, a mixed-case
 // name is kept. "PROGRA~1" => "Progra~1", "readme.txt" => "Readme.txt",
@@ -32,6 +33,6 @@ std::string InitDir(PlatformServices& platform, const std::string& path);
 std::string ToCase(const std::string& name);
 
 // Shows "File not found !!" and ends the program.
-[[noreturn]] void FileFout(PlatformServices& platform);
+[[noreturn]] void FileFout(Desktop& desktop);
 
 }  // namespace tarnivo

@@ -1,6 +1,6 @@
 #include "paths/PathText.h"
 
-#include "platform/PlatformServices.h"
+#include "platform/Desktop.h"
 #include "text/Text.h"
 
 namespace tarnivo {
@@ -40,12 +40,12 @@ std::string FileTitle(const std::string& path) {
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-std::string KorteFileName(PlatformServices& platform, const std::string& path, int label_width) {
+std::string KorteFileName(Desktop& desktop, const std::string& path, int label_width) {
   const std::u32string chars = Decode(path);
   const std::u32string head = chars.substr(0, 3);
   std::u32string tail = MidChars(chars, 4, kWindow);
   std::u32string dots;
-  while (platform.MeasureTextWidth(Encode(head + dots + tail)) >= label_width) {
+  while (desktop.MeasureTextWidth(Encode(head + dots + tail)) >= label_width) {
     const std::size_t p = FirstBackslash(tail);
     if (p == 0) break;
     dots = U"...\\";

@@ -6,7 +6,7 @@
 
 namespace tarnivo {
 
-class PlatformServices;
+class Desktop;
 
 // The path up to and including its last backslash; "" when there is none.
 // After each backslash found only the next 200 characters are searched, so a
@@ -25,6 +25,6 @@ std::string FileTitle(const std::string& path);
 // dropped. The name itself is never dropped, and only the first 200
 // characters after the root are ever shown.
 //   "C:\Very\Long\Chain\File.txt" => "C:\...\Chain\File.txt"
-std::string KorteFileName(PlatformServices& platform, const std::string& path, int label_width);
+std::string KorteFileName(Desktop& desktop, const std::string& path, int label_width);
 
 }  // namespace tarnivo

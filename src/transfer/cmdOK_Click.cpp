@@ -27,38 +27,40 @@ void frmMain::cmdOK_Click() {
     if (IsUnsafeName(name)) throw PlatformError("unsafe name: " + name);
     // The existence check below would delete the source itself.
     if (EqualsIgnoreCase(destination, state_.SourceFile) ||
-        platform_.SameFile(state_.SourceFile, destination)) {
+        platform_.files.SameFile(state_.SourceFile, destination)) {
       throw PlatformError("destination is the source");
     }
 
-    if (!platform_.DirectoryLookup(destination, kLookupFiles).empty()) {
-      const MessageBoxResult answer = platform_.ShowMessage(
+    if (!platform_.files.DirectoryLookup(destination, kLookupFiles).empty()) {
+      const MessageBoxResult answer = platform_.desktop.ShowMessage(
           "The destination file already exits.\rOverwrite ?", MessageBoxStyle::YesNoInformation);
       if (answer == MessageBoxResult::No) return;
-      platform_.DeleteFile(destination);
+      platform_.files.DeleteFile(destination);
     }
 
     // A copy the user stopped leaves the files and the dialog as they were,
     // without a message; a move to another drive keeps its source.
     if (state_.CopySelected()) {
-      if (platform_.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
+      if (platform_.files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
     } else if (EqualsIgnoreCase(Left(state_.SourceFile, 1), Left(destination, 1))) {
-      if (platform_.RenameFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
+      if (platform_.files.RenameFile(state_.SourceFile, destination) == CopyOutcome::Stopped)
+        return;
     } else {
-      if (platform_.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
-      platform_.DeleteFile(state_.SourceFile);
+      if (platform_.files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
+      platform_.files.DeleteFile(state_.SourceFile);
     }
   } catch (const PlatformError&) {
     ReportTransferError();
     return;
   }
-  platform_.Terminate();
+  platform_.desktop.Terminate();
 }
 
 void frmMain::ReportTransferError() {
   try {
-    platform_.ShowMessage("Error during copy or move.\rFile may already exist or is in use.",
-                          MessageBoxStyle::OkExclamation);
+    platform_.desktop.ShowMessage(
+        "Error during copy or move.\rFile may already exist or is in use.",
+        MessageBoxStyle::OkExclamation);
   } catch (const PlatformError&) {
     // Nothing more can be said; the dialog stays open.
   }

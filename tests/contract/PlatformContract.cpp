@@ -298,7 +298,7 @@ bool IsTablePath(const std::string& text) { return text.size() >= 2 && text[1] =
 bool ChangesFiles(Op op) { return op == Op::Copy || op == Op::Rename || op == Op::Delete; }
 
 std::string Outcome(World& world, const Case& c) {
-  PlatformServices& p = world.Platform();
+  FileSystem& p = world.Files();
   const auto arg = [&](const std::string& text) {
     const std::string expanded = WithAliases(world, text);
     return IsTablePath(expanded) ? world.Here(expanded) : expanded;
@@ -334,7 +334,7 @@ std::string Outcome(World& world, const Case& c) {
 }
 
 std::string Check(Impl impl, World& world, const Case& c) {
-  PlatformServices& p = world.Platform();
+  FileSystem& p = world.Files();
   // The start: C: current in C:\Docs, D: at its root.
   p.ChangeDrive("C:");
   p.ChangeDirectory(world.Here("D:\\"));

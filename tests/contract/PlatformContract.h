@@ -1,4 +1,4 @@
-// The contract of PlatformServices as one table of cases, run against every
+// The contract of FileSystem as one table of cases, run against every
 // implementation: the simulated platform (unit tests), POSIX (integration
 // tests on real folders) and Win32 (under Wine).
 //
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PlatformServices.h"
+#include "platform/FileSystem.h"
 
 namespace tarnivo::contract {
 
@@ -45,7 +45,7 @@ const std::vector<TreeEntry>& StartingTree();
 class World {
  public:
   virtual ~World() = default;
-  virtual PlatformServices& Platform() = 0;
+  virtual FileSystem& Files() = 0;
   // The platform's spelling of a table path: the same path where the tree
   // lies at the drives' roots; a path below a scratch folder where it cannot.
   //   "C:\Docs" => "C:\Docs"   (or "C:\tarnivo-contract\Docs")

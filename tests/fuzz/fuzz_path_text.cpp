@@ -6,7 +6,7 @@
 
 #include "paths/Intake.h"
 #include "paths/PathText.h"
-#include "platform/PlatformServices.h"
+#include "platform/Desktop.h"
 #include "text/Text.h"
 
 namespace {
@@ -14,16 +14,9 @@ namespace {
 using namespace tarnivo;
 
 // Measures 100 twips a character; everything else is never called.
-class MeasuringPlatform final : public PlatformServices {
+class MeasuringDesktop final : public Desktop {
  public:
   std::string CommandLine() override { return {}; }
-  void ChangeDrive(const std::string&) override {}
-  void ChangeDirectory(const std::string&) override {}
-  std::string CurrentDirectory() override { return {}; }
-  std::string DirectoryLookup(const std::string&, int) override { return {}; }
-  CopyOutcome CopyFile(const std::string&, const std::string&) override { return {}; }
-  void DeleteFile(const std::string&) override {}
-  CopyOutcome RenameFile(const std::string&, const std::string&) override { return {}; }
   MessageBoxResult ShowMessage(const std::string&, MessageBoxStyle) override {
     return MessageBoxResult::Ok;
   }
@@ -32,10 +25,6 @@ class MeasuringPlatform final : public PlatformServices {
     return static_cast<int>(CharCount(text)) * 100;
   }
   [[noreturn]] void Terminate() override { std::abort(); }
-  std::vector<DriveInfo> DriveList() override { return {}; }
-  std::string OpenFolder(const std::string&) override { return {}; }
-  std::vector<std::string> SubFolders(const std::string&) override { return {}; }
-  bool SameFile(const std::string&, const std::string&) override { return false; }
 };
 
 void Check(bool ok) {
@@ -72,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(EndsWith(chars, Decode(title)));
   Check(title.find('\\') == std::string::npos);
 
-  static MeasuringPlatform platform;
-  const std::string shown = KorteFileName(platform, input, 3135);
+  static MeasuringDesktop desktop;
+  const std::string shown = KorteFileName(desktop, input, 3135);
   CheckWhole(shown);
   const std::u32string shown_chars = Decode(shown);
   const std::u32string head = chars.substr(0, 3);

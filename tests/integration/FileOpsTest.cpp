@@ -56,7 +56,7 @@ class FileOps : public ::testing::Test {
     MakeDir(tree / "c/Dst");
     WriteAll(tree / "c/Src/Report.doc", source_data);
     WriteAll(tree / "c/Dst/Old.doc", "old contents");
-    platform = tree.Platform("C=c;D=missing", {}, &ui);
+    platform = tree.Platform("C=c;D=missing", &ui);
   }
 
   // The destination folder is as it was, with no temporary file.
@@ -68,7 +68,7 @@ class FileOps : public ::testing::Test {
 
   TempTree tree;
   RecordingUi ui;
-  std::unique_ptr<PosixPlatform> platform;
+  std::unique_ptr<PosixFileSystem> platform;
   const std::string source_data = Pattern(3 << 20);
 };
 
@@ -340,15 +340,6 @@ TEST_F(FileOps, DeleteRemovesALinkNeverTheOneOfTwoTwins) {
   platform->DeleteFile("C:\\Dst\\link.doc");  // the link, not what it points to
   EXPECT_FALSE(Exists(tree / "c/Dst/link.doc"));
   EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
-}
-
-TEST(PlatformEnd, TerminateEndsTheProcessAtOnceWithStatusZero) {
-  EXPECT_EXIT(
-      {
-        PosixPlatform platform({}, nullptr);
-        platform.Terminate();
-      },
-      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -37,17 +37,17 @@ int ScriptedUi::MeasureTextWidth(const std::string& text) {
 
 ProgramRun::ProgramRun(TempTree& tree, const std::string& drives,
                        const std::string& source_native) {
-  posix_ = tree.Platform(drives, {source_native}, &ui);
-  platform_ = std::make_unique<EndingPlatform>(*posix_);
-  state_ = std::make_unique<DialogState>(*platform_);
-  form_ = std::make_unique<frmMain>(*platform_, *state_);
+  files_ = tree.Platform(drives);
+  ui.command_line = files_->CommandLineOf({source_native});
+  state_ = std::make_unique<DialogState>(*files_);
+  form_ = std::make_unique<frmMain>(PlatformServices{*files_, ui}, *state_);
 }
 
 ProgramRun::~ProgramRun() = default;
 
 bool ProgramRun::Load() {
   try {
-    form_->Form_Load();
+    form_->Load();
   } catch (const ProgramEnded&) {
     return false;
   }
@@ -55,25 +55,21 @@ bool ProgramRun::Load() {
 }
 
 void ProgramRun::Choose(bool move, const std::string& folder, const std::string& name) {
-  if (move) {
-    state_->SelectMove();
-  } else {
-    state_->SelectCopy();
-  }
+  form_->Choose(move ? ControlId::optMove : ControlId::optCopy);
   state_->SelectDriveOf(folder);  // raises the drive change: the list goes to the root
   state_->SetDirPath(folder);
-  state_->SetText(ControlId::txtFileName, name);
+  form_->Edited(ControlId::txtFileName, name);
 }
 
 void ProgramRun::TypeFolder(const std::string& text) {
-  form_->txtNetwork_GotFocus();
-  state_->SetText(ControlId::txtNetwork, text);
-  form_->txtNetwork_LostFocus();
+  form_->FocusMoved(ControlId::txtNetwork);
+  form_->Edited(ControlId::txtNetwork, text);
+  form_->FocusMoved(ControlId::cmdOK);  // a click on OK leaves the box
 }
 
 bool ProgramRun::Ok() {
   try {
-    form_->cmdOK_Click();
+    form_->Press(ControlId::cmdOK);
   } catch (const ProgramEnded&) {
     return true;
   }

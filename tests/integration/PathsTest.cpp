@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Handlers.h"
 #include "TempTree.h"
 #include "paths/Intake.h"
 
@@ -47,7 +48,8 @@ class Paths : public ::testing::Test {
   }
 
   TempTree tree;
-  std::unique_ptr<PosixPlatform> platform;
+  std::unique_ptr<PosixFileSystem> platform;
+  ScriptedUi ui;
 };
 
 // What only Linux has; the rest of the lookup rules are the platform
@@ -193,10 +195,10 @@ TEST(NetworkFolders, AMountedShareIsReachedByItsUncPathAndNoOtherIs) {
 
   // A drive that holds the FUSE folder: the file manager's path of a file on
   // the share is a drive path like any other, and keeps its letter.
-  platform = tree.Platform("C=c;D=run", {share + "/Reports/Q1.txt"});
+  platform = tree.Platform("C=c;D=run");
   const std::string on_drive =
       "D:\\gvfs\\smb-share\xEF\x80\xBAserver=nas,share=team%20docs,user=ann\\Reports";
-  EXPECT_EQ(platform->CommandLine(), on_drive + "\\Q1.txt");
+  EXPECT_EQ(platform->CommandLineOf({share + "/Reports/Q1.txt"}), on_drive + "\\Q1.txt");
   EXPECT_EQ(platform->OpenFolder(on_drive), on_drive);
   EXPECT_EQ(platform->OpenFolder(reports), reports);
   EXPECT_TRUE(platform->SameFile(on_drive + "\\Q1.txt", reports + "\\q1.txt"));
@@ -227,7 +229,7 @@ TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
       {{"--flag"}, "--flag"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(tree.Platform("C=c", c.args)->CommandLine(), c.line)
+    EXPECT_EQ(tree.Platform("C=c")->CommandLineOf(c.args), c.line)
         << (c.args.empty() ? "" : c.args[0]);
   }
 }
@@ -235,14 +237,13 @@ TEST(PlatformStart, CommandLineGivesDriveFormPaths) {
 TEST(PlatformStart, MalformedDriveMapIsReportedAndTheDefaultMapUsed) {
   TempTree tree;
   ::testing::internal::CaptureStderr();
-  PosixPlatform platform({}, nullptr, posix::PinnedDrives("C=relative;D"));
+  PosixFileSystem platform(posix::PinnedDrives("C=relative;D"));
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("TARNIVO_DRIVES"), std::string::npos) << err;
   const auto drives = platform.DriveList();
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives[0].letter, 'C');
   EXPECT_EQ(platform.ToNativePath("C:\\"), "/");
-  EXPECT_THROW(platform.ShowMessage("x", MessageBoxStyle::OkExclamation), PlatformError);
 }
 
 TEST_F(Paths, IntakeResolvesAliasesToStoredNamesThroughTheCore) {
@@ -257,16 +258,15 @@ TEST_F(Paths, IntakeResolvesAliasesToStoredNamesThroughTheCore) {
       {"D:\\BACKUP", "D:\\Backup", "d"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(InitDir(*platform, c.path), c.resolved) << c.path;
+    EXPECT_EQ(InitDir({*platform, ui}, c.path), c.resolved) << c.path;
     EXPECT_EQ(Cwd(), tree / c.cwd) << c.path;
   }
-  RecordingUi ui;
-  platform->SetUi(&ui);
   // Two folders that differ only in letter case: intake does not guess; and
   // ".." is no entry of a folder.
   for (const char* path : {"C:\\MUSIC\\x.mp3", "C:\\MYDOCU~1\\..\\README.TXT"}) {
-    EXPECT_EXIT(InitDir(*platform, path), ::testing::ExitedWithCode(0), "") << path;
+    EXPECT_THROW(InitDir({*platform, ui}, path), ProgramEnded) << path;
   }
+  EXPECT_EQ(ui.shown, (std::vector<Shown>{kFileNotFound, kFileNotFound}));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class PosixWorld : public contract::World {
     }
     platform_ = tree_.Platform("C=c;D=d;E=missing");
   }
-  PlatformServices& Platform() override { return *platform_; }
+  FileSystem& Files() override { return *platform_; }
   std::string Here(const std::string& path) override { return path; }
   std::string Alias(const std::string& path) override {
     const std::string native = Native(path);
@@ -62,7 +62,7 @@ class PosixWorld : public contract::World {
   }
 
   TempTree tree_;
-  std::unique_ptr<PosixPlatform> platform_;
+  std::unique_ptr<PosixFileSystem> platform_;
 };
 
 class PosixContract : public ::testing::TestWithParam<std::string> {};

@@ -94,8 +94,7 @@ TempTree::~TempTree() {
   ::nftw(root_.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 }
 
-std::unique_ptr<PosixPlatform> TempTree::Platform(const std::string& drives,
-                                                  std::vector<std::string> args, DesktopUi* ui) {
+std::unique_ptr<PosixFileSystem> TempTree::Platform(const std::string& drives, RecordingUi* ui) {
   std::string map_text;
   std::string first;
   std::stringstream items(drives);
@@ -112,7 +111,9 @@ std::unique_ptr<PosixPlatform> TempTree::Platform(const std::string& drives,
   if (::chdir(first.c_str()) != 0) ADD_FAILURE() << "chdir " << first;
   auto pinned = posix::PinnedDrives(map_text.c_str());
   if (!pinned) ADD_FAILURE() << "drive map " << map_text;
-  return std::make_unique<PosixPlatform>(std::move(args), ui, std::move(pinned));
+  auto files = std::make_unique<PosixFileSystem>(std::move(pinned));
+  if (ui != nullptr) files->SetCopyProgress(ui->Progress());
+  return files;
 }
 
 TmpfsMount::TmpfsMount(const std::string& dir, std::uint64_t bytes) : dir_(dir) {

@@ -11,28 +11,21 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/DesktopUi.h"
-#include "platform/posix/PosixPlatform.h"
+#include "platform/posix/PosixFileSystem.h"
 
 namespace tarnivo::test {
 
-// Records what the layer asks of the desktop.
-class RecordingUi : public DesktopUi {
+// Stands in for the desktop's progress display: records what the layer
+// reports of each copy, and stops the copy at a chosen report.
+class RecordingUi {
  public:
-  MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle) override {
-    messages.push_back(text);
-    return MessageBoxResult::Ok;
-  }
-  void ShowHelp(WindowHandle, const std::string&, int, int) override {}
-  int MeasureTextWidth(const std::string& text) override {
-    return static_cast<int>(text.size()) * 100;
-  }
-  bool CopyProgress(std::uint64_t done, std::uint64_t total) override {
-    progress.emplace_back(done, total);
-    return progress.size() < stop_at;
+  posix::Progress Progress() {
+    return [this](std::uint64_t done, std::uint64_t total) {
+      progress.emplace_back(done, total);
+      return progress.size() < stop_at;
+    };
   }
   std::size_t stop_at = SIZE_MAX;  // the user stops the copy at this report
-  std::vector<std::string> messages;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };
 
@@ -56,11 +49,11 @@ class TempTree {
   std::string operator/(const std::string& rel) const { return root_ + "/" + rel; }
 
   // Pins the drives ("C=c;D=d": folders relative to the tree, created; an
-  // absolute folder is taken as it is) and makes a platform; the process
-  // starts in the first drive's root.
-  std::unique_ptr<PosixPlatform> Platform(const std::string& drives = "C=c;D=d",
-                                          std::vector<std::string> args = {},
-                                          DesktopUi* ui = nullptr);
+  // absolute folder is taken as it is) and makes the file system, telling
+  // `ui` the progress of its copies; the process starts in the first drive's
+  // root.
+  std::unique_ptr<PosixFileSystem> Platform(const std::string& drives = "C=c;D=d",
+                                            RecordingUi* ui = nullptr);
 
  private:
   std::string root_;

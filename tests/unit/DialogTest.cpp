@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -255,9 +256,10 @@ TEST_F(DialogOnDesk, HelpOpensTheContentsAndKeepsTheDialogOpen) {
   Start();
   dialog.ClickHelp();
   dialog.PressAccessKey('h');
+  dialog.PressF1();
   platform.FailOperation("ShowHelp");
   dialog.ClickHelp();  // a failing viewer is not reported
-  ASSERT_EQ(platform.HelpRequests().size(), 2u);
+  ASSERT_EQ(platform.HelpRequests().size(), 3u);
   for (const auto& request : platform.HelpRequests()) {
     EXPECT_EQ(request.owner, FakeDialog::kWindow);
     EXPECT_EQ(request.file, "tarnivo.hlp");
@@ -266,6 +268,44 @@ TEST_F(DialogOnDesk, HelpOpensTheContentsAndKeepsTheDialogOpen) {
   }
   EXPECT_TRUE(platform.Messages().empty());
   EXPECT_FALSE(dialog.Ended());
+}
+
+TEST_F(DialogOnDesk, TabVisitsTheStopOfEachOptionGroup) {
+  using Id = ControlId;
+  const struct {
+    std::vector<Id> chosen;
+    std::vector<Id> stops;
+  } cases[] = {
+      // As Form_Load leaves the dialog: Copy and Local.
+      {{Id::optCopy, Id::optDrive},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optCopy, Id::txtNetwork, Id::optDrive}},
+      {{Id::optMove, Id::optNetwork},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optMove, Id::optNetwork, Id::txtNetwork}},
+      // Neither Copy nor Move yet: the group is still reachable, at its first button.
+      {{},
+       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
+        Id::optCopy, Id::txtNetwork, Id::optDrive}},
+  };
+  for (const auto& c : cases) {
+    DialogState state(platform);
+    for (Id id : c.chosen) {
+      if (id == Id::optCopy) state.SelectCopy();
+      if (id == Id::optMove) state.SelectMove();
+      if (id == Id::optNetwork) state.SelectNetwork();
+    }
+    std::vector<Id> stops{state.NextTabStop(Id::lblFileName, true)};  // no stop: the first
+    while (stops.size() < 20 && state.NextTabStop(stops.back(), true) != stops.front()) {
+      stops.push_back(state.NextTabStop(stops.back(), true));
+    }
+    EXPECT_EQ(stops, c.stops);
+    for (const ControlRow& row : kControls) {
+      EXPECT_EQ(state.IsTabStop(row.id), std::count(stops.begin(), stops.end(), row.id) == 1);
+    }
+    EXPECT_EQ(state.NextTabStop(Id::lstDrive, false), c.stops.back());  // and back round
+  }
+  EXPECT_EQ(AccessTarget(Id::Label3), Id::txtFileName);  // "&as" leads to the name box
 }
 
 TEST(ControlTable, LayoutIsConsistent) {

@@ -13,10 +13,10 @@ FakeDialog::FakeDialog(SimulatedPlatform& platform) : platform_(platform) {}
 
 FakeDialog::~FakeDialog() = default;
 
-template <class Handler>
-void FakeDialog::Run(Handler handler) {
+template <class Event>
+void FakeDialog::Run(Event event) {
   try {
-    handler();
+    event();
   } catch (const ProgramEnded&) {
     // The program ended inside the handler; nothing after it runs.
   }
@@ -42,82 +42,60 @@ bool FakeDialog::Load() {
   loaded_ = true;
   state_ = std::make_unique<DialogState>(platform_);
   state_->SetWindow(kWindow);
-  form_ = std::make_unique<frmMain>(platform_, *state_);
-  Run([this] { form_->Form_Load(); });
-  focus_ = FirstFocus();  // as both views place it when the window is shown
+  form_ = std::make_unique<frmMain>(platform_.Services(), *state_);
+  Run([this] { form_->Load(); });
+  if (!Ended()) Run([this] { form_->FocusMoved(FirstFocus()); });  // the window is shown
   return !Ended();
 }
 
-bool FakeDialog::IsTabStop(const ControlRow& row) const {
-  switch (row.id) {
-    case ControlId::optCopy:
-      return state_->CopySelected();
-    case ControlId::optMove:
-      return state_->MoveSelected();
-    case ControlId::optDrive:
-      return !state_->NetworkSelected();
-    case ControlId::optNetwork:
-      return state_->NetworkSelected();
-    default:
-      return row.kind != ControlKind::Label && row.kind != ControlKind::Frame;
-  }
-}
-
 void FakeDialog::Focus(ControlId control) {
-  if (!Usable("Focus") || control == focus_) return;
-  const ControlKind kind = tarnivo::Control(control).kind;
-  if (kind == ControlKind::Label || kind == ControlKind::Frame) {
+  if (!Usable("Focus")) return;
+  if (!TakesFocus(tarnivo::Control(control))) {
     ADD_FAILURE() << "a label or frame takes no focus";
     return;
   }
-  const ControlId old = focus_;
-  focus_ = control;
-  if (old == ControlId::txtNetwork) Run([this] { form_->txtNetwork_LostFocus(); });
-  if (control == ControlId::txtNetwork) Run([this] { form_->txtNetwork_GotFocus(); });
-  if (control == ControlId::txtFileName) Run([this] { form_->txtFileName_GotFocus(); });
+  Run([this, control] { form_->FocusMoved(control); });
 }
 
 void FakeDialog::Tab() {
-  if (!Usable("Tab")) return;
-  std::vector<ControlRow> stops;
-  for (const ControlRow& row : kControls) {
-    if (IsTabStop(row)) stops.push_back(row);
-  }
-  std::sort(stops.begin(), stops.end(),
-            [](const ControlRow& a, const ControlRow& b) { return a.tab_index < b.tab_index; });
-  const auto at = std::find_if(stops.begin(), stops.end(),
-                               [this](const ControlRow& s) { return s.id == focus_; });
-  const auto next = (at == stops.end() || at + 1 == stops.end()) ? stops.begin() : at + 1;
-  Focus(next->id);
+  if (Usable("Tab")) Focus(state_->NextTabStop(Focused(), true));
 }
 
 void FakeDialog::Type(const std::string& text) {
   if (!Usable("Type")) return;
-  if (focus_ != ControlId::txtNetwork && focus_ != ControlId::txtFileName) {
+  const ControlId box = Focused();
+  if (box != ControlId::txtNetwork && box != ControlId::txtFileName) {
     ADD_FAILURE() << "typing without a text box in focus";
     return;
   }
-  const TextBoxValue& box = state_->TextBox(focus_);
-  std::u32string chars = Decode(box.text);
+  const TextBoxValue& value = state_->TextBox(box);
+  std::u32string chars = Decode(value.text);
   const std::size_t start =
-      std::min<std::size_t>(static_cast<std::size_t>(box.sel_start), chars.size());
+      std::min<std::size_t>(static_cast<std::size_t>(value.sel_start), chars.size());
   const std::size_t length =
-      std::min<std::size_t>(static_cast<std::size_t>(box.sel_length), chars.size() - start);
+      std::min<std::size_t>(static_cast<std::size_t>(value.sel_length), chars.size() - start);
   const std::u32string typed = Decode(text);
   chars.replace(start, length, typed);
-  state_->SetText(focus_, Encode(chars));
-  state_->SetSelection(focus_, static_cast<int>(start + typed.size()), 0);
+  form_->Edited(box, Encode(chars));
+  state_->SetSelection(box, static_cast<int>(start + typed.size()), 0);
 }
 
 void FakeDialog::PressEnter() {
   if (!Usable("Enter")) return;
-  if (focus_ == ControlId::cmdCancel) return Run([this] { form_->cmdCancel_Click(); });
-  if (focus_ == ControlId::cmdHelp) return Run([this] { form_->cmdHelp_Click(); });
-  Run([this] { form_->cmdOK_Click(); });  // the default button; the focus stays
+  const ControlId focus = Focused();
+  if (focus == ControlId::cmdCancel || focus == ControlId::cmdHelp) {
+    return Run([this, focus] { form_->Press(focus); });
+  }
+  // The default button; the focus stays.
+  Run([this] { form_->Press(ControlId::cmdOK); });
 }
 
 void FakeDialog::PressEscape() {
-  if (Usable("Escape")) Run([this] { form_->cmdCancel_Click(); });
+  if (Usable("Escape")) Run([this] { form_->Press(ControlId::cmdCancel); });
+}
+
+void FakeDialog::PressF1() {
+  if (Usable("F1")) Run([this] { form_->Press(ControlId::cmdHelp); });
 }
 
 void FakeDialog::PressAccessKey(char key) {
@@ -126,17 +104,14 @@ void FakeDialog::PressAccessKey(char key) {
   for (const ControlRow& row : kControls) {
     if (AccessKey(row.caption) != wanted) continue;
     switch (row.kind) {
-      case ControlKind::Label:  // moves the focus to the control after it in tab order
-        for (const ControlRow& next : kControls) {
-          if (next.tab_index == row.tab_index + 1) return Focus(next.id);
-        }
-        return;
+      case ControlKind::Label:
+        return Focus(AccessTarget(row.id));
       case ControlKind::OptionButton:
         return Choose(row.id);
       case ControlKind::PushButton:
-        if (row.id == ControlId::cmdHelp) return ClickHelp();
-        if (row.id == ControlId::cmdCancel) return ClickCancel();
-        return ClickOK();
+        Focus(row.id);
+        if (!Ended()) Run([this, &row] { form_->Press(row.id); });
+        return;
       default:
         return Focus(row.id);
     }
@@ -145,24 +120,12 @@ void FakeDialog::PressAccessKey(char key) {
 
 void FakeDialog::Choose(ControlId option) {
   Focus(option);
-  if (Ended()) return;
-  switch (option) {
-    case ControlId::optCopy:
-      return state_->SelectCopy();
-    case ControlId::optMove:
-      return state_->SelectMove();
-    case ControlId::optDrive:
-      return state_->SelectDrive();
-    case ControlId::optNetwork:
-      return state_->SelectNetwork();
-    default:
-      ADD_FAILURE() << "not an option button";
-  }
+  if (!Ended()) form_->Choose(option);
 }
 
 void FakeDialog::PickDrive(int index) {
   Focus(ControlId::lstDrive);
-  if (!Ended()) Run([this, index] { state_->SetDriveIndex(index); });
+  if (!Ended()) Run([this, index] { form_->DriveChosen(index); });
 }
 
 void FakeDialog::PickDrive(char letter) {
@@ -179,49 +142,43 @@ void FakeDialog::PickDrive(char letter) {
 bool FakeDialog::OpenFolder(const std::string& folder) {
   Focus(ControlId::lstDir);
   if (Ended()) return false;
-  const std::string current = state_->DirPath();
-  std::string path = folder;
-  try {
-    if (folder.find('\\') == std::string::npos) {
-      const std::vector<std::string> shown = platform_.SubFolders(current);
-      if (std::none_of(shown.begin(), shown.end(),
-                       [&](const std::string& s) { return EqualsIgnoreCase(s, folder); })) {
-        ADD_FAILURE() << folder << " is not shown in " << current;
-        return false;
-      }
-      path = current + (CharCount(current) == 3 ? "" : "\\") + folder;
-    } else if (!EqualsIgnoreCase(Left(current, CharCount(folder)), folder)) {
-      ADD_FAILURE() << folder << " does not lead to " << current;
-      return false;
-    }
-    state_->SetDirPath(path);
-  } catch (const PlatformError&) {
-    return false;  // the list could not be read or opened; it stays as it was
+  const bool by_path = folder.find('\\') != std::string::npos;
+  const std::vector<DirLine>& lines = state_->DirLines();
+  const auto line = std::find_if(lines.begin(), lines.end(), [&](const DirLine& l) {
+    return by_path ? l.open && EqualsIgnoreCase(l.path, folder)
+                   : !l.open && EqualsIgnoreCase(l.text, folder);
+  });
+  if (line == lines.end()) {
+    ADD_FAILURE() << folder << " is not shown in " << state_->DirPath();
+    return false;
   }
-  return true;
+  const std::string before = state_->DirPath();
+  bool opened = false;
+  Run([&] { opened = form_->DirLineOpened(static_cast<int>(line - lines.begin())); });
+  return opened && (state_->DirPath() != before || line->path == before);
 }
 
 void FakeDialog::ClickOK() {
   Focus(ControlId::cmdOK);
-  if (!Ended()) Run([this] { form_->cmdOK_Click(); });
+  if (!Ended()) Run([this] { form_->Press(ControlId::cmdOK); });
 }
 
 void FakeDialog::ClickCancel() {
   Focus(ControlId::cmdCancel);
-  if (!Ended()) Run([this] { form_->cmdCancel_Click(); });
+  if (!Ended()) Run([this] { form_->Press(ControlId::cmdCancel); });
 }
 
 void FakeDialog::ClickHelp() {
   Focus(ControlId::cmdHelp);
-  if (!Ended()) Run([this] { form_->cmdHelp_Click(); });
+  if (!Ended()) Run([this] { form_->Press(ControlId::cmdHelp); });
 }
 
 void FakeDialog::Close() {
-  if (Usable("Close")) Run([this] { form_->Form_Unload(); });
+  if (Usable("Close")) Run([this] { form_->Close(); });
 }
 
 void FakeDialog::DrivesChanged() {
-  if (Usable("drives changed")) state_->ReloadDrives();
+  if (Usable("drives changed")) form_->DrivesChanged();
 }
 
 }  // namespace tarnivo::test

@@ -1,10 +1,11 @@
-// A fake view over DialogState and frmMain that acts as the user and the
-// platform's dialog manager would: it creates the window and runs Form_Load,
-// keeps the keyboard focus (raising the text boxes' GotFocus and LostFocus
-// handlers as it moves), types into the focused text box by replacing its
-// selection, and presses buttons with the mouse or the keyboard. A handler that
-// ends the program is unwound; Ended() then reports it, and any further user
-// action fails the test.
+// A fake view over DialogState and frmMain that acts as the user and a
+// dialog manager would: it moves the keyboard focus, types into the focused
+// text box by replacing its selection, and presses buttons with the mouse or
+// the keyboard, and tells frmMain's events each time, as both views do. It
+// holds no rule of the dialog: which handler runs, where Tab goes and what
+// the directory list shows are the core's. A handler that ends the program is
+// unwound; Ended() then reports it, and any further user action fails the
+// test.
 #pragma once
 
 #include <memory>
@@ -30,13 +31,14 @@ class FakeDialog {
   bool Ended() const { return platform_.Ended(); }
 
   // The keyboard.
-  ControlId Focused() const { return focus_; }
+  ControlId Focused() const { return form_->Focused(); }
   void Focus(ControlId control);       // a click into the control, or its access key
   void Tab();                          // to the next tab stop
   void Type(const std::string& text);  // into the focused text box
   void PressEnter();                   // the focused button, else OK, the default
   void PressEscape();                  // Cancel, the cancel button
   void PressAccessKey(char key);       // Alt + key
+  void PressF1();
 
   // The mouse.
   void TypeInto(ControlId box, const std::string& text) {
@@ -48,7 +50,7 @@ class FakeDialog {
   void PickDrive(char letter);
   // Opens (double-clicks) a subfolder of the directory list's folder, or one of
   // the folders leading to it when given as a full path. False when the list
-  // stays where it was because the platform failed to list or open it.
+  // stays where it was because the folder could not be opened.
   bool OpenFolder(const std::string& folder);
   void ClickOK();
   void ClickCancel();
@@ -60,15 +62,13 @@ class FakeDialog {
   void DrivesChanged();
 
  private:
-  template <class Handler>
-  void Run(Handler handler);
+  template <class Event>
+  void Run(Event event);
   bool Usable(const char* action);
-  bool IsTabStop(const ControlRow& row) const;
 
   SimulatedPlatform& platform_;
   std::unique_ptr<DialogState> state_;
   std::unique_ptr<frmMain> form_;
-  ControlId focus_ = ControlId::lstDrive;
   bool loaded_ = false;
 };
 

@@ -77,7 +77,7 @@ TEST_F(IntakeOnDesk, InitDirResolvesStoredNamesAndEntersTheFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(InitDir(platform, c.path), c.result);
+    EXPECT_EQ(InitDir(platform.Services(), c.path), c.result);
     EXPECT_EQ(platform.CurrentDrive(), c.result[0]);
     EXPECT_EQ(platform.WorkingDirectory(c.result[0]), c.folder);
   }

@@ -374,7 +374,7 @@ void SimulatedPlatform::Begin(const char* operation) {
   }
 }
 
-// --- PlatformServices -------------------------------------------------------
+// --- The operations ---------------------------------------------------------
 
 std::string SimulatedPlatform::CommandLine() {
   Begin("CommandLine");

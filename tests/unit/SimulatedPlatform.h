@@ -1,4 +1,6 @@
-// A working in-memory PlatformServices for the unit tests.
+// A working in-memory platform for the unit tests: one recorded world behind
+// both halves, the file system and the desktop, so that a fault sweep counts
+// and fails the calls of either.
 //
 // The world: lettered drives (any of them can be made not ready) and network
 // shares ("\\server\share"), holding folders and files with stored long names,
@@ -63,10 +65,13 @@ struct HelpRequest {
   int data;
 };
 
-class SimulatedPlatform final : public PlatformServices {
+class SimulatedPlatform final : public FileSystem, public Desktop {
  public:
   SimulatedPlatform();
   ~SimulatedPlatform() override;
+
+  // Both halves, as the handlers take them.
+  PlatformServices Services() { return {*this, *this}; }
 
   // --- The world. Paths name entries by their stored names or aliases.
   // The first drive added becomes current; a drive's working directory starts
@@ -128,8 +133,7 @@ class SimulatedPlatform final : public PlatformServices {
   // and destination: CopyFile returns Stopped and nothing has changed.
   void StopNextCopy() { stop_next_copy_ = true; }
 
-  // --- PlatformServices.
-  std::string CommandLine() override;
+  // --- FileSystem.
   void ChangeDrive(const std::string& drive) override;
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
@@ -137,14 +141,17 @@ class SimulatedPlatform final : public PlatformServices {
   CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
   CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
-  MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
-  void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
-  int MeasureTextWidth(const std::string& text) override;
-  [[noreturn]] void Terminate() override;
   std::vector<DriveInfo> DriveList() override;
   std::string OpenFolder(const std::string& folder) override;
   std::vector<std::string> SubFolders(const std::string& folder) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+
+  // --- Desktop.
+  std::string CommandLine() override;
+  MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
+  void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
+  int MeasureTextWidth(const std::string& text) override;
+  [[noreturn]] void Terminate() override;
 
  private:
   struct Entry {

@@ -49,7 +49,7 @@ class SimulatedWorld : public contract::World {
       }
     }
   }
-  PlatformServices& Platform() override { return p; }
+  FileSystem& Files() override { return p; }
   std::string Here(const std::string& path) override { return path; }
   std::string Alias(const std::string& path) override { return aliases_[path]; }
   std::string Read(const std::string& path) override {

@@ -106,40 +106,6 @@ TEST(ViewScale, XftDpiOfTheResourceDatabaseAndPixelsAtIt) {
   }
 }
 
-TEST(ViewKeyboard, TabVisitsTheSelectedButtonOfEachOptionGroup) {
-  using Id = ControlId;
-  struct Case {
-    std::set<Id> selected;
-    std::vector<Id> stops;
-  };
-  const Case cases[] = {
-      // As Form_Load leaves the dialog: Copy and Local.
-      {{Id::optCopy, Id::optDrive},
-       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
-        Id::optCopy, Id::txtNetwork, Id::optDrive}},
-      {{Id::optMove, Id::optNetwork},
-       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
-        Id::optMove, Id::optNetwork, Id::txtNetwork}},
-      // Neither Copy nor Move yet: the group's first button by tab index.
-      {{Id::optDrive},
-       {Id::lstDrive, Id::lstDir, Id::txtFileName, Id::cmdOK, Id::cmdCancel, Id::cmdHelp,
-        Id::optCopy, Id::txtNetwork, Id::optDrive}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TabStops([&](Id id) { return c.selected.count(id) > 0; }), c.stops);
-  }
-
-  const std::vector<Id> stops = cases[0].stops;
-  EXPECT_EQ(NextTabStop(stops, Id::lstDrive, true), Id::lstDir);
-  EXPECT_EQ(NextTabStop(stops, Id::optDrive, true), Id::lstDrive);   // wraps round
-  EXPECT_EQ(NextTabStop(stops, Id::lstDrive, false), Id::optDrive);  // and back
-  EXPECT_EQ(NextTabStop(stops, Id::lblFileName, true), Id::lstDrive);
-  EXPECT_EQ(NextTabStop(stops, Id::lblFileName, false), Id::optDrive);
-
-  // "&as" gives the focus to the name box.
-  EXPECT_EQ(AccessTarget(Id::Label3), Id::txtFileName);
-}
-
 TEST(ViewDirList, ShowsTheWayToTheFolderThenItsSubfolders) {
   struct Case {
     std::string folder;

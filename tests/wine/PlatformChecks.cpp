@@ -7,7 +7,8 @@
 #include "Files.h"
 #include "Harness.h"
 #include "PlatformContract.h"
-#include "platform/win32/Win32Platform.h"
+#include "dialog/win32/Win32Desktop.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/WinText.h"
 
 namespace tarnivo::wine {
@@ -41,7 +42,7 @@ void CommandLineText(Check& check) {
       {L"t.exe a.txt b.txt  ", L"a.txt b.txt  "},
   };
   for (const auto& c : cases) {
-    check.Equal(Utf8(Win32Platform::ArgumentsOf(c.line)), Utf8(c.arguments),
+    check.Equal(Utf8(win32::Win32Desktop::ArgumentsOf(c.line)), Utf8(c.arguments),
                 "arguments of " + Utf8(c.line));
   }
 }
@@ -105,7 +106,7 @@ class WineWorld : public contract::World {
       }
     }
   }
-  PlatformServices& Platform() override { return platform_; }
+  FileSystem& Files() override { return platform_; }
   std::string Here(const std::string& path) override {
     const bool ours = path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
                       (path[0] == 'C' || path[0] == 'c' || path[0] == 'D' || path[0] == 'd');
@@ -129,7 +130,7 @@ class WineWorld : public contract::World {
   }
 
  private:
-  Win32Platform platform_;
+  Win32FileSystem platform_;
 };
 
 void Contract(Check& check, const std::string& family) {
@@ -142,7 +143,7 @@ void Contract(Check& check, const std::string& family) {
 
 // A root keeps its backslash; the table's C: is a folder below the root.
 void RootWorkingDirectory(Check& check) {
-  Win32Platform platform;
+  Win32FileSystem platform;
   platform.ChangeDrive("c:");
   platform.ChangeDirectory("C:\\");
   check.Equal(platform.CurrentDirectory(), "C:\\", "a root keeps its backslash");
@@ -154,7 +155,7 @@ void FileOperations(Check& check) {
   FreshFolder(dir);
   const std::string d = Utf8(dir);
   WriteFileText(dir + L"\\c.txt", "second");
-  Win32Platform platform;
+  Win32FileSystem platform;
   const auto identity = FileIdentity(dir + L"\\c.txt");
   platform.RenameFile(d + "\\c.txt", d + "\\a.txt");
   platform.RenameFile(d + "\\a.txt", d + "\\c.txt");
@@ -193,7 +194,7 @@ void SameFileSpellings(Check& check) {
   WriteFileText(file, "letter");
   WriteFileText(dir + L"\\twin.doc", "letter");
   CreateHardLinkW((dir + L"\\link.doc").c_str(), file.c_str(), nullptr);
-  Win32Platform platform;
+  Win32FileSystem platform;
   const std::string f = Utf8(file);
   check.That(platform.SameFile(f, Utf8(dir) + "\\link.doc"), "a hard link is the same file");
   check.That(!platform.SameFile(f, Utf8(dir) + "\\twin.doc"), "a copy is another file");
@@ -212,7 +213,7 @@ void SameFileSpellings(Check& check) {
 }
 
 void Drives(Check& check) {
-  Win32Platform platform;
+  Win32FileSystem platform;
   const auto start = std::chrono::steady_clock::now();
   const std::vector<DriveInfo> drives = platform.DriveList();
   const auto took = std::chrono::steady_clock::now() - start;

@@ -48,29 +48,23 @@ std::unique_ptr<Fl_RGB_Image> WindowIcon(int size) {
   return icon;
 }
 
-// Resets a flag however the scope is left.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
-// The top-level window: Tab and Shift+Tab move through the tab stops.
+// The top-level window: Tab and Shift+Tab move through the tab stops, and
+// F1 presses Help where no control takes it.
 class FltkDialog::Window : public Fl_Double_Window {
  public:
   Window(FltkDialog& owner, int w, int h) : Fl_Double_Window(w, h), owner_(owner) {}
 
   int handle(int event) override {
-    if (event == FL_KEYBOARD && Fl::event_key() == FL_Tab &&
-        !Fl::event_state(FL_CTRL | FL_ALT | FL_META)) {
+    const bool plain = !Fl::event_state(FL_CTRL | FL_ALT | FL_META);
+    if (event == FL_KEYBOARD && Fl::event_key() == FL_Tab && plain) {
       owner_.MoveTab(!Fl::event_state(FL_SHIFT));
+      return 1;
+    }
+    if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && Fl::event_key() == FL_F + 1 && plain &&
+        !Fl::event_state(FL_SHIFT)) {
+      owner_.Changed(ControlId::cmdHelp);
       return 1;
     }
     return Fl_Double_Window::handle(event);
@@ -80,20 +74,13 @@ class FltkDialog::Window : public Fl_Double_Window {
   FltkDialog& owner_;
 };
 
-FltkDialog::FltkDialog(PlatformServices& platform, DialogState& state, frmMain& form, FltkUi& ui)
-    : platform_(platform), state_(state), form_(form), ui_(ui) {
+FltkDialog::FltkDialog(DialogState& state, frmMain& form, FltkUi& ui)
+    : state_(state), form_(form), ui_(ui) {
   Build();
-  state_.SetObserver([this](DialogField field) { Refresh(field); });
-  for (DialogField field :
-       {DialogField::FileNameLabel, DialogField::FileName, DialogField::CopyMove,
-        DialogField::DriveNetwork, DialogField::DriveList, DialogField::DirPath,
-        DialogField::NetworkText}) {
-    Refresh(field);
-  }
 }
 
 FltkDialog::~FltkDialog() {
-  state_.SetObserver(nullptr);
+  form_.SetView(nullptr);
   ui_.AttachDialog(nullptr, nullptr, nullptr);
 }
 
@@ -132,12 +119,19 @@ void FltkDialog::Build() {
         break;
       case ControlKind::DriveList:
         widget = drive_list_ = new view::DriveList(this, r.x, r.y, r.w, r.h);
-        drive_list_->SetBeforeOpen([this] { ReloadDrives(); });
+        drive_list_->SetBeforeOpen([this] { form_.DrivesChanged(); });
         break;
       case ControlKind::DirList:
         widget = dir_list_ = new view::DirList(this, r.x, r.y, r.w, r.h);
-        dir_list_->SetOnOpen([this](const std::string& folder) { OpenFolder(folder); });
-        dir_list_->SetOnPressOK([this] { Changed(ControlId::cmdOK); });
+        dir_list_->SetOnOpen([this](int line) {
+          // The folder has gone or cannot be read: a beep, and the list
+          // shows the open folder as it is now.
+          if (!form_.DirLineOpened(line)) fl_beep();
+        });
+        dir_list_->SetOnEnter([this](int line) {
+          if (!form_.DirListEnter(line)) fl_beep();
+          EventEnded();
+        });
         break;
       case ControlKind::TextBox:
         widget = new view::TextBox(this, r.x, r.y, r.w, r.h);
@@ -158,7 +152,7 @@ void FltkDialog::Build() {
 
   for (const ControlRow& row : kControls) {
     if (auto* label = dynamic_cast<view::AccessLabel*>(Widget(row.id))) {
-      label->SetTarget(Widget(view::AccessTarget(row.id)));
+      label->SetTarget(Widget(AccessTarget(row.id)));
     }
   }
   file_name_ = static_cast<Fl_Input*>(Widget(ControlId::txtFileName));
@@ -183,7 +177,7 @@ void FltkDialog::Show() {
   for (int size : sizes) icons.push_back((images.emplace_back(WindowIcon(size))).get());
   Fl_Window::default_icons(icons.data(), static_cast<int>(icons.size()));
 
-  if (dir_list_stale_) RefreshDirList();
+  form_.SetView([this](DialogField field) { Refresh(field); });
   window_->position((Fl::w() - window_->w()) / 2, (Fl::h() - window_->h()) / 2);
   window_->show();
   state_.SetWindow(static_cast<WindowHandle>(fl_xid(window_.get())));
@@ -223,13 +217,13 @@ void FltkDialog::Refresh(DialogField field) {
       drive_list_->value(state_.DriveIndex());
       drive_list_->redraw();
       break;
-    case DialogField::DirPath:
-      if (window_->shown()) {
-        RefreshDirList();
-      } else {
-        dir_list_stale_ = true;  // read the folder once, when the window is shown
-      }
+    case DialogField::DirPath: {
+      std::vector<DirLine> lines = state_.DirLines();
+      for (DirLine& line : lines) line.text = posix::LinuxName(line.text);
+      const int current = CurrentDirLine(lines);
+      dir_list_->SetLines(std::move(lines), current);
       break;
+    }
   }
 }
 
@@ -254,31 +248,9 @@ void FltkDialog::ShowSelection(ControlId box) {
                  view::ByteOffset(text, value.sel_start));
 }
 
-void FltkDialog::RefreshDirList() {
-  dir_list_stale_ = false;
-  std::vector<std::string> subfolders;
-  try {
-    if (!state_.DirPath().empty()) subfolders = platform_.SubFolders(state_.DirPath());
-  } catch (const PlatformError&) {
-    // A folder that cannot be listed shows only the way to it.
-  }
-  std::vector<DirLine> lines = DirLines(state_.DirPath(), subfolders);
-  for (DirLine& line : lines) line.text = posix::LinuxName(line.text);
-  const int current = CurrentDirLine(lines);
-  dir_list_->SetLines(std::move(lines), current);
-}
-
 // --- From the widgets to the state and the handlers
 
-template <class Handler>
-void FltkDialog::RunHandler(Handler&& handler) {
-  if (in_handler_ || ui_.Busy()) return;  // no handler starts inside another
-  {
-    FlagScope running(in_handler_);
-    handler();
-  }
-  ui_.HandlerEnded();
-}
+void FltkDialog::EventEnded() { ui_.HandlerEnded(); }
 
 void FltkDialog::OnChanged(Fl_Widget* widget, void* self) {
   auto* dialog = static_cast<FltkDialog*>(self);
@@ -287,49 +259,22 @@ void FltkDialog::OnChanged(Fl_Widget* widget, void* self) {
 }
 
 void FltkDialog::Changed(ControlId id) {
-  auto option_on = [this](ControlId option) {
-    return static_cast<Fl_Button*>(Widget(option))->value() != 0;
-  };
-  switch (id) {
-    case ControlId::optCopy:
-      if (option_on(id)) state_.SelectCopy();
+  switch (Control(id).kind) {
+    case ControlKind::OptionButton:
+      if (static_cast<Fl_Button*>(Widget(id))->value() != 0) form_.Choose(id);
       break;
-    case ControlId::optMove:
-      if (option_on(id)) state_.SelectMove();
+    case ControlKind::TextBox: {
+      const char* typed = static_cast<Fl_Input*>(Widget(id))->value();
+      form_.Edited(id,
+                   id == ControlId::txtNetwork ? posix::TypedPath(typed) : posix::TypedName(typed));
       break;
-    case ControlId::optDrive:
-      if (option_on(id)) state_.SelectDrive();
+    }
+    case ControlKind::DriveList:
+      form_.DriveChosen(drive_list_->value());
       break;
-    case ControlId::optNetwork:
-      if (option_on(id)) state_.SelectNetwork();
-      break;
-    case ControlId::txtFileName:
-      state_.SetText(id, posix::TypedName(file_name_->value()));
-      break;
-    case ControlId::txtNetwork:
-      state_.SetText(id, posix::TypedPath(network_->value()));
-      break;
-    case ControlId::lstDrive:
-      // The state raises the drive list's change handling when the
-      // selection really changes; the list then shows what the state holds
-      // (a drive that was not ready has been put back).
-      RunHandler([this] {
-        try {
-          state_.SetDriveIndex(drive_list_->value());
-        } catch (const PlatformError&) {
-          // No such entry: the list shows the state's selection again.
-        }
-      });
-      Refresh(DialogField::DriveList);
-      break;
-    case ControlId::cmdOK:
-      RunHandler([this] { form_.cmdOK_Click(); });
-      break;
-    case ControlId::cmdCancel:
-      RunHandler([this] { form_.cmdCancel_Click(); });
-      break;
-    case ControlId::cmdHelp:
-      RunHandler([this] { form_.cmdHelp_Click(); });
+    case ControlKind::PushButton:
+      form_.Press(id);
+      EventEnded();
       break;
     default:
       break;
@@ -340,51 +285,25 @@ void FltkDialog::OnClose(Fl_Widget*, void* self) {
   auto* dialog = static_cast<FltkDialog*>(self);
   // Closing the window while a copy runs stops the copy and keeps the
   // dialog; an Escape that no control took is not a close.
-  if (dialog->ui_.Busy() || dialog->in_handler_) {
+  if (dialog->form_.Running()) {
     dialog->ui_.AskToStop();
     return;
   }
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-  dialog->form_.Form_Unload();
+  dialog->form_.Close();
 }
 
 void FltkDialog::FocusMovedTo(Fl_Widget* widget) {
-  if (widget == nullptr || widget->top_window() != window_.get() || widget == logical_focus_) {
-    return;
+  ControlId id;
+  if (widget != nullptr && widget->top_window() == window_.get() && IdOf(widget, id)) {
+    form_.FocusMoved(id);
   }
-  Fl_Widget* previous = std::exchange(logical_focus_, widget);
-  if (previous == network_) RunHandler([this] { form_.txtNetwork_LostFocus(); });
-  if (widget == network_) RunHandler([this] { form_.txtNetwork_GotFocus(); });
-  if (widget == file_name_) RunHandler([this] { form_.txtFileName_GotFocus(); });
 }
 
 void FltkDialog::MoveTab(bool forward) {
-  const std::vector<ControlId> stops =
-      view::TabStops([this](ControlId id) { return OptionSelected(id); });
   ControlId current = ControlId::lblFileName;  // not a stop: Tab starts at the first
   IdOf(Fl::focus(), current);
-  Widget(view::NextTabStop(stops, current, forward))->take_focus();
-}
-
-void FltkDialog::OpenFolder(const std::string& folder) {
-  if (in_handler_ || ui_.Busy()) return;
-  try {
-    state_.SetDirPath(folder);
-  } catch (const PlatformError&) {
-    // The folder has gone or cannot be read: say so with a beep and show
-    // the current folder as it is now.
-    fl_beep();
-    RefreshDirList();
-  }
-}
-
-void FltkDialog::ReloadDrives() {
-  if (in_handler_ || ui_.Busy()) return;
-  try {
-    state_.ReloadDrives();
-  } catch (const PlatformError&) {
-    // The list keeps the drives it had.
-  }
+  Widget(state_.NextTabStop(current, forward))->take_focus();
 }
 
 bool FltkDialog::IdOf(const Fl_Widget* widget, ControlId& id) const {
@@ -395,21 +314,6 @@ bool FltkDialog::IdOf(const Fl_Widget* widget, ControlId& id) const {
     }
   }
   return false;
-}
-
-bool FltkDialog::OptionSelected(ControlId id) const {
-  switch (id) {
-    case ControlId::optCopy:
-      return state_.CopySelected();
-    case ControlId::optMove:
-      return state_.MoveSelected();
-    case ControlId::optDrive:
-      return !state_.NetworkSelected();
-    case ControlId::optNetwork:
-      return state_.NetworkSelected();
-    default:
-      return false;
-  }
 }
 
 }  // namespace tarnivo

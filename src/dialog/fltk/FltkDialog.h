@@ -1,7 +1,7 @@
 // The dialog's window in FLTK. It builds the controls from the control table,
-// shows the dialog state in them through the state's observer, copies the
-// user's edits back into the state, and forwards events to frmMain's
-// handlers. It holds no value of its own: the state is the dialog.
+// shows the fields frmMain hands it, and forwards what the user does to
+// frmMain's events. It holds no value and no rule of its own: the state is
+// the dialog, and the form decides what each event does.
 #pragma once
 
 #include <array>
@@ -21,23 +21,22 @@ class FltkUi;
 
 class FltkDialog final : public view::FocusListener {
  public:
-  // Builds the window (not shown yet) and starts observing `state`.
-  FltkDialog(PlatformServices& platform, DialogState& state, frmMain& form, FltkUi& ui);
+  // Builds the window (not shown yet).
+  FltkDialog(DialogState& state, frmMain& form, FltkUi& ui);
   ~FltkDialog() override;
 
   FltkDialog(const FltkDialog&) = delete;
   FltkDialog& operator=(const FltkDialog&) = delete;
 
-  // Shows the window in the middle of the screen with the focus on the
-  // first control in tab order, the drive list.
+  // Shows the window, filled from the state, in the middle of the screen
+  // with the focus on the first control in tab order, the drive list.
   void Show();
 
   // Runs until a handler ends the program; closing the window ends it as
   // Cancel does.
   void Run();
 
-  // Focus events of the text boxes reach their handlers here: losing the
-  // network box to another control of the dialog, entering either box.
+  // Every focus move to a control of the dialog goes to the form.
   void FocusMovedTo(Fl_Widget* widget) override;
 
  private:
@@ -45,25 +44,20 @@ class FltkDialog final : public view::FocusListener {
 
   void Build();
   void Refresh(DialogField field);
-  void RefreshDirList();
   static ControlId BoxOf(DialogField field);
   void ShowText(ControlId box);
   void ShowSelection(ControlId box);
   void MoveTab(bool forward);
-  void OpenFolder(const std::string& folder);
-  void ReloadDrives();
   void Changed(ControlId id);
-  template <class Handler>
-  void RunHandler(Handler&& handler);
+  // After an event that may have run a handler: a copy it made is over.
+  void EventEnded();
 
   Fl_Widget* Widget(ControlId id) const { return widgets_[static_cast<std::size_t>(id)]; }
   bool IdOf(const Fl_Widget* widget, ControlId& id) const;
-  bool OptionSelected(ControlId id) const;
 
   static void OnChanged(Fl_Widget* widget, void* self);
   static void OnClose(Fl_Widget* widget, void* self);
 
-  PlatformServices& platform_;
   DialogState& state_;
   frmMain& form_;
   FltkUi& ui_;
@@ -76,10 +70,6 @@ class FltkDialog final : public view::FocusListener {
   Fl_Input* network_ = nullptr;
   Fl_Widget* file_name_label_ = nullptr;
   view::ProgressBar* progress_ = nullptr;
-
-  Fl_Widget* logical_focus_ = nullptr;  // the control that last took the focus
-  bool in_handler_ = false;
-  bool dir_list_stale_ = false;
 };
 
 }  // namespace tarnivo

@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "dialog/ControlTable.h"
@@ -294,7 +297,7 @@ class HelpWindow : public Fl_Double_Window {
 
 }  // namespace view
 
-FltkUi::FltkUi() {
+FltkUi::FltkUi(std::string command_line) : command_line_(std::move(command_line)) {
   UseDefaultFltkOptions();
   Fl::event_dispatch(DispatchEvent);
 }
@@ -423,6 +426,15 @@ int FltkUi::MeasureTextWidth(const std::string& text) {
   fl_font(view::kDialogFont, view::DialogFontSize());
   const std::string shown = posix::LinuxName(text);  // as the label shows it
   return view::PixelsToTwips(fl_width(shown.data(), static_cast<int>(shown.size())));
+}
+
+void FltkUi::Terminate() {
+  // Nothing is left to write: a copy is on the device before it counts as
+  // done. Exit handlers and the toolkit's static destructors are not run, so
+  // nothing can hold the end up or run another step of the dialog.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(0);
 }
 
 bool FltkUi::CopyProgress(std::uint64_t done, std::uint64_t total) {

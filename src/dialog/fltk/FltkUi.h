@@ -1,6 +1,6 @@
-// The desktop side of the Linux platform, in FLTK: message boxes, the help
-// viewer, text measurement in the dialog font, and the progress bar that a
-// long copy shows while the dialog takes no input.
+// The Linux desktop, in FLTK: the command line, message boxes, the help
+// viewer, text measurement in the dialog font, the end of the program, and
+// the progress bar that a long copy shows while the dialog takes no input.
 #pragma once
 
 #include <chrono>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/posix/DesktopUi.h"
+#include "platform/Desktop.h"
 
 class Fl_Widget;
 class Fl_Window;
@@ -20,13 +20,16 @@ class HelpWindow;
 class ProgressBar;
 }  // namespace view
 
-class FltkUi final : public DesktopUi {
+class FltkUi final : public Desktop {
  public:
-  FltkUi();
+  // `command_line`: what CommandLine gives, in drive form.
+  explicit FltkUi(std::string command_line);
   ~FltkUi() override;
 
   FltkUi(const FltkUi&) = delete;
   FltkUi& operator=(const FltkUi&) = delete;
+
+  std::string CommandLine() override { return command_line_; }
 
   // A modal box titled "Tarnivo" over the dialog (or the screen's centre
   // before the dialog is shown): the icon and buttons of `style`, the first
@@ -44,11 +47,15 @@ class FltkUi final : public DesktopUi {
   // per pixel at 96 dpi, 7.5 at 192).
   int MeasureTextWidth(const std::string& text) override;
 
+  // Ends the process with status 0 at once: no destructor or exit handler
+  // runs (a copy is already on the device when it counts as done).
+  [[noreturn]] void Terminate() override;
+
   // Between the steps of a copy: lets the window repaint (with its input
   // held back) and, once the copy has run for kProgressDelayMs, shows the bar.
   // Escape, or a click on the dialog's Cancel button, meanwhile asks to stop
   // the copy (false from then on) and runs no handler.
-  bool CopyProgress(std::uint64_t done, std::uint64_t total) override;
+  bool CopyProgress(std::uint64_t done, std::uint64_t total);
 
   // The dialog window, its (hidden) progress bar and its Cancel button.
   void AttachDialog(Fl_Window* dialog, view::ProgressBar* bar, Fl_Widget* cancel);
@@ -66,6 +73,7 @@ class FltkUi final : public DesktopUi {
   void EndProgress();
   void PumpEvents();
 
+  std::string command_line_;
   Fl_Window* dialog_ = nullptr;
   view::ProgressBar* bar_ = nullptr;
   std::unique_ptr<view::HelpWindow> help_;

@@ -7,14 +7,6 @@
 namespace tarnivo::view {
 namespace {
 
-std::vector<const ControlRow*> ByTabIndex() {
-  std::vector<const ControlRow*> rows;
-  for (const ControlRow& row : kControls) rows.push_back(&row);
-  std::sort(rows.begin(), rows.end(),
-            [](const ControlRow* a, const ControlRow* b) { return a->tab_index < b->tab_index; });
-  return rows;
-}
-
 std::string WithoutAccessMarks(const std::string& caption) {
   std::string plain;
   for (std::size_t i = 0; i < caption.size(); ++i) {
@@ -40,46 +32,6 @@ Rect ControlRect(const ControlRow& row, int dpi) {
 }
 
 Rect ClientRect(int dpi) { return {0, 0, Pixels(kClientWidth, dpi), Pixels(kClientHeight, dpi)}; }
-
-std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected) {
-  const std::vector<const ControlRow*> rows = ByTabIndex();
-  std::vector<ControlId> stops;
-  for (const ControlRow* row : rows) {
-    if (!TakesFocus(*row)) continue;
-    if (row->kind != ControlKind::OptionButton) {
-      stops.push_back(row->id);
-      continue;
-    }
-    // One stop per option group: its selected button, else its first.
-    bool any_selected = false;
-    const ControlRow* first = nullptr;
-    for (const ControlRow* other : rows) {
-      if (other->group != row->group) continue;
-      if (first == nullptr) first = other;
-      any_selected = any_selected || selected(other->id);
-    }
-    if (any_selected ? selected(row->id) : first == row) stops.push_back(row->id);
-  }
-  return stops;
-}
-
-ControlId NextTabStop(const std::vector<ControlId>& stops, ControlId current, bool forward) {
-  const auto at = std::find(stops.begin(), stops.end(), current);
-  if (at == stops.end()) return forward ? stops.front() : stops.back();
-  const std::size_t i = static_cast<std::size_t>(at - stops.begin());
-  const std::size_t n = stops.size();
-  return stops[forward ? (i + 1) % n : (i + n - 1) % n];
-}
-
-ControlId AccessTarget(ControlId label) {
-  const int after = Control(label).tab_index;
-  const ControlRow* best = nullptr;
-  for (const ControlRow& row : kControls) {
-    if (!TakesFocus(row) || row.tab_index <= after) continue;
-    if (best == nullptr || row.tab_index < best->tab_index) best = &row;
-  }
-  return best != nullptr ? best->id : label;
-}
 
 int ByteOffset(const std::string& text, int chars) {
   if (chars <= 0) return 0;

@@ -1,7 +1,6 @@
 // What the FLTK view works out without FLTK: pixel rectangles from the
-// control table, the keyboard's tab stops, typed-letter jumps, and the texts
-// of a message box. Kept apart from the widgets so that it can be
-// tested without a display.
+// control table, typed-letter jumps, and the texts of a message box. Kept apart from the widgets so
+// that it can be tested without a display.
 #pragma once
 
 #include <cstddef>
@@ -28,20 +27,6 @@ Rect ControlRect(const ControlRow& row, int dpi = 96);
 
 // The client area in pixels at `dpi`: {0, 0, 246, 286}; at 192 {0, 0, 492, 572}.
 Rect ClientRect(int dpi = 96);
-
-// The controls that Tab visits, in order: by tab index, skipping labels and
-// the frame, and of each option group only the selected button (the first
-// by tab index when none is selected). `selected` tells whether an option
-// button is selected.
-std::vector<ControlId> TabStops(const std::function<bool(ControlId)>& selected);
-
-// The stop that Tab (forward) or Shift+Tab (backward) moves to from
-// `current`; from a control that is not a stop, the first or last stop.
-ControlId NextTabStop(const std::vector<ControlId>& stops, ControlId current, bool forward);
-
-// The control that a label's access key gives the focus to: the next
-// control by tab index that takes the focus. Label3 => txtFileName.
-ControlId AccessTarget(ControlId label);
 
 // The byte offset of character position `chars` (from 0) in UTF-8 `text`,
 // clamped to the text's end: ByteOffset("äb", 1) => 2, ByteOffset("ab", 9) => 2.

@@ -420,8 +420,7 @@ void DirList::SelectLine(int line) {
 void DirList::OpenSelected() {
   const int line = value();
   if (line < 1 || line > static_cast<int>(lines_.size()) || !on_open_) return;
-  const std::string path = lines_[static_cast<std::size_t>(line - 1)].path;
-  on_open_(path);
+  on_open_(line - 1);
 }
 
 int DirList::handle(int event) {
@@ -433,11 +432,7 @@ int DirList::handle(int event) {
       switch (key) {
         case FL_Enter:
         case FL_KP_Enter:
-          if (EnterInDirList(lines_, value() - 1) == DirListEnter::OpenHighlighted) {
-            OpenSelected();
-          } else if (on_press_ok_) {
-            on_press_ok_();
-          }
+          if (on_enter_) on_enter_(value() - 1);
           return 1;
         case FL_Home:
           SelectLine(1);

@@ -159,10 +159,9 @@ class DriveList : public Focusing<Fl_Choice> {
 };
 
 // The directory list: folder lines with icons, indented by depth. A click
-// highlights a line and a double-click opens it (`on_open` gets the folder).
-// Enter opens the highlighted line unless it is the open folder, where it
-// presses OK (`on_press_ok`). A letter jumps to the next folder starting
-// with it.
+// highlights a line and a double-click opens it (`on_open` gets the line,
+// from 0); Enter tells `on_enter` the highlighted line (-1 for none). A
+// letter jumps to the next folder starting with it.
 class DirList : public Focusing<Fl_Hold_Browser> {
  public:
   DirList(FocusListener* listener, int x, int y, int w, int h);
@@ -170,8 +169,8 @@ class DirList : public Focusing<Fl_Hold_Browser> {
   // and in view.
   void SetLines(std::vector<DirLine> lines, int current);
   const std::vector<DirLine>& Lines() const { return lines_; }
-  void SetOnOpen(std::function<void(const std::string&)> on_open) { on_open_ = std::move(on_open); }
-  void SetOnPressOK(std::function<void()> on_press_ok) { on_press_ok_ = std::move(on_press_ok); }
+  void SetOnOpen(std::function<void(int)> on_open) { on_open_ = std::move(on_open); }
+  void SetOnEnter(std::function<void(int)> on_enter) { on_enter_ = std::move(on_enter); }
   int handle(int event) override;
 
  protected:
@@ -183,8 +182,8 @@ class DirList : public Focusing<Fl_Hold_Browser> {
   void OpenSelected();
   void SelectLine(int line);  // from 1
   std::vector<DirLine> lines_;
-  std::function<void(const std::string&)> on_open_;
-  std::function<void()> on_press_ok_;
+  std::function<void(int)> on_open_;
+  std::function<void(int)> on_enter_;
   void* double_clicked_ = nullptr;
 };
 

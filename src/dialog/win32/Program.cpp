@@ -2,8 +2,9 @@
 
 #include "dialog/DialogState.h"
 #include "dialog/frmMain.h"
+#include "dialog/win32/Win32Desktop.h"
 #include "dialog/win32/Win32Dialog.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32FileSystem.h"
 
 // clang-format off
 #include <windows.h>
@@ -19,13 +20,15 @@ int RunProgram() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
-  Win32Platform platform;
-  DialogState state(platform);
-  frmMain form(platform, state);
-  Win32Dialog dialog(GetModuleHandleW(nullptr), platform, state, form);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  Win32FileSystem files;
+  Win32Desktop desktop(instance);
+  DialogState state(files);
+  frmMain form({files, desktop}, state);
+  Win32Dialog dialog(instance, files, desktop, state, form);
   // The dialog is filled before it appears; without a usable source file the
   // program ends here and the dialog is never shown.
-  form.Form_Load();
+  form.Load();
   if (!dialog.Create()) return 1;
   dialog.Show();
   return dialog.Run();

@@ -40,20 +40,17 @@ bool StartsGroup(const ControlRow& row) {
 
 }  // namespace
 
-Win32Dialog::Win32Dialog(HINSTANCE instance, Win32Platform& platform, DialogState& state,
-                         frmMain& form)
-    : instance_(instance), platform_(platform), state_(state), form_(form) {
-  platform_.SetCopyProgress([this](Win32Platform::CopyPhase phase, std::uint64_t done,
-                                   std::uint64_t total) { OnCopyProgress(phase, done, total); });
-  platform_.SetOwnHelp(
-      [this] { ShowHelpWindow(instance_, hwnd_, platform_.DialogFont(), platform_.Dpi()); });
+Win32Dialog::Win32Dialog(HINSTANCE instance, Win32FileSystem& files, Win32Desktop& desktop,
+                         DialogState& state, frmMain& form)
+    : instance_(instance), files_(files), desktop_(desktop), state_(state), form_(form) {
+  files_.SetCopyProgress([this](Win32FileSystem::CopyPhase phase, std::uint64_t done,
+                                std::uint64_t total) { OnCopyProgress(phase, done, total); });
 }
 
 Win32Dialog::~Win32Dialog() {
-  state_.SetObserver(nullptr);
-  platform_.SetCopyProgress(nullptr);
-  platform_.SetOwnHelp(nullptr);
-  platform_.SetOwner(nullptr);
+  form_.SetView(nullptr);
+  files_.SetCopyProgress(nullptr);
+  desktop_.SetOwner(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
   if (icon_big_) DestroyIcon(icon_big_);
   if (icon_small_) DestroyIcon(icon_small_);
@@ -115,17 +112,16 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       // Closing the window ends the program like Cancel; while a copy is
       // under way it stops the copy instead, and the dialog stays.
-      if (!copying_) RunHandler([this] { form_.Form_Unload(); });
-      platform_.StopCopy();
+      if (!form_.Close()) files_.StopCopy();
       return TRUE;
     case WM_SYSCOMMAND:
       if (copying_ && (wparam & 0xFFF0) == SC_CLOSE) {
-        platform_.StopCopy();
+        files_.StopCopy();
         return TRUE;
       }
       return FALSE;
     case WM_HELP:
-      if (!copying_) RunHandler([this] { form_.cmdHelp_Click(); });
+      form_.Press(ControlId::cmdHelp);
       return TRUE;
     case WM_SETCURSOR:
       if (!copying_ || !progress_shown_) return FALSE;
@@ -136,7 +132,7 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       Sync(wparam ? DialogField::NetworkSelection : DialogField::FileNameSelection);
       return TRUE;
     case WM_DEVICECHANGE:
-      if (wparam == kDeviceArrival || wparam == kDeviceRemoveComplete) ReloadDrives();
+      if (wparam == kDeviceArrival || wparam == kDeviceRemoveComplete) form_.DrivesChanged();
       return FALSE;
     default:
       return FALSE;
@@ -144,9 +140,9 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Win32Dialog::OnInit() {
-  dpi_ = platform_.Dpi();
+  dpi_ = desktop_.Dpi();
   icon_scale_ = std::max(1, (dpi_ + 48) / 96);
-  platform_.SetOwner(hwnd_);
+  desktop_.SetOwner(hwnd_);
   state_.SetWindow(reinterpret_cast<WindowHandle>(hwnd_));
 
   // A fixed client area of the table's size, centred in the work area.
@@ -173,8 +169,7 @@ void Win32Dialog::OnInit() {
   if (icon_small_)
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
 
-  state_.SetObserver([this](DialogField field) { Sync(field); });
-  SyncAll();
+  form_.SetView([this](DialogField field) { Sync(field); });
 }
 
 void Win32Dialog::CreateControls() {
@@ -187,7 +182,7 @@ void Win32Dialog::CreateControls() {
     return a->tab_index < b->tab_index;
   });
   const ControlRow& frame = Control(ControlId::fraDrive);
-  const HFONT font = platform_.DialogFont();
+  const HFONT font = desktop_.DialogFont();
   HDC dc = GetDC(hwnd_);
   const HGDIOBJ old_font = SelectObject(dc, font);
   TEXTMETRICW metrics{};
@@ -270,28 +265,16 @@ void Win32Dialog::CreateControls() {
   SendMessageW(progress_bar_, PBM_SETRANGE32, 0, 1000);
 }
 
-template <typename F>
-void Win32Dialog::RunHandler(F&& handler) {
-  struct Depth {
-    int& depth;
-    explicit Depth(int& d) : depth(d) { ++depth; }
-    ~Depth() { --depth; }
-    Depth(const Depth&) = delete;
-    Depth& operator=(const Depth&) = delete;
-  };
-  {
-    Depth depth(handler_depth_);
-    handler();
+bool Win32Dialog::FocusedControl(ControlId& id) const {
+  HWND focus = GetFocus();
+  while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
+  for (const ControlRow& row : kControls) {
+    if (focus && Item(row.id) == focus) {
+      id = row.id;
+      return true;
+    }
   }
-  if (handler_depth_ == 0 && drives_changed_) {
-    drives_changed_ = false;
-    ReloadDrives();
-  }
-}
-
-bool Win32Dialog::FocusInDialog() const {
-  const HWND focus = GetFocus();
-  return focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+  return false;
 }
 
 std::wstring Win32Dialog::ItemText(ControlId id) const {
@@ -306,30 +289,23 @@ std::wstring Win32Dialog::ItemText(ControlId id) const {
 void Win32Dialog::OnCommand(int id, int code) {
   // Cancel pressed while a copy runs (a click, or an accessibility tool's
   // press) stops the copy; nothing else runs meanwhile.
-  if (copying_ && id == kIdCancel) platform_.StopCopy();
+  if (copying_ && id == kIdCancel) files_.StopCopy();
   if (syncing_ || copying_) return;
   const auto is = [id](ControlId control) { return id == ItemId(control); };
 
   if (code == BN_CLICKED && (is(ControlId::optCopy) || is(ControlId::optMove) ||
                              is(ControlId::optDrive) || is(ControlId::optNetwork))) {
-    // An automatic option button has checked itself: tell the state.
+    // An automatic option button has checked itself: tell the form.
     if (SendMessageW(GetDlgItem(hwnd_, id), BM_GETCHECK, 0, 0) != BST_CHECKED) return;
-    if (is(ControlId::optCopy)) state_.SelectCopy();
-    if (is(ControlId::optMove)) state_.SelectMove();
-    if (is(ControlId::optDrive)) state_.SelectDrive();
-    if (is(ControlId::optNetwork)) state_.SelectNetwork();
+    for (const ControlId option :
+         {ControlId::optCopy, ControlId::optMove, ControlId::optDrive, ControlId::optNetwork}) {
+      if (is(option)) form_.Choose(option);
+    }
     return;
   }
   if (is(ControlId::lstDrive) && code == CBN_SELCHANGE) {
-    const auto index =
-        static_cast<int>(SendMessageW(Item(ControlId::lstDrive), CB_GETCURSEL, 0, 0));
-    RunHandler([this, index] {
-      try {
-        state_.SetDriveIndex(index);  // raises the drive-change handling
-      } catch (const PlatformError&) {
-        // No entry selected: nothing changed.
-      }
-    });
+    form_.DriveChosen(
+        static_cast<int>(SendMessageW(Item(ControlId::lstDrive), CB_GETCURSEL, 0, 0)));
     return;
   }
   if (is(ControlId::lstDir) && code == LBN_DBLCLK) {
@@ -338,36 +314,28 @@ void Win32Dialog::OnCommand(int id, int code) {
   }
   if (is(ControlId::txtFileName) || is(ControlId::txtNetwork)) {
     const bool network = is(ControlId::txtNetwork);
-    const ControlId box_id = network ? ControlId::txtNetwork : ControlId::txtFileName;
-    const HWND box = GetDlgItem(hwnd_, id);
+    const ControlId box = network ? ControlId::txtNetwork : ControlId::txtFileName;
     switch (code) {
       case EN_CHANGE:
-        state_.SetText(box_id, Narrow(ItemText(box_id)));
+        form_.Edited(box, Narrow(ItemText(box)));
         break;
-      case EN_SETFOCUS:
-        // The focus coming back from a message box or another program is
-        // not an entry into the box.
-        if (parked_focus_ == box) {
-          parked_focus_ = nullptr;
-        } else {
-          if (network) {
-            RunHandler([this] { form_.txtNetwork_GotFocus(); });
-          } else {
-            RunHandler([this] { form_.txtFileName_GotFocus(); });
-          }
-          // A click that enters the box goes on to place the caret; the
-          // selection the focus handling made is put back after it, so
-          // typing replaces the text.
-          if (GetKeyState(VK_LBUTTON) < 0) PostMessageW(hwnd_, kReselectMessage, network, 0);
+      case EN_SETFOCUS: {
+        const bool entered = form_.Focused() != box;
+        form_.FocusMoved(box);
+        // A click that enters the box goes on to place the caret; the
+        // selection the focus handling made is put back after it, so
+        // typing replaces the text.
+        if (entered && GetKeyState(VK_LBUTTON) < 0) {
+          PostMessageW(hwnd_, kReselectMessage, network, 0);
         }
         break;
-      case EN_KILLFOCUS:
-        if (!FocusInDialog()) {
-          parked_focus_ = box;
-        } else if (network) {
-          RunHandler([this] { form_.txtNetwork_LostFocus(); });
-        }
+      }
+      case EN_KILLFOCUS: {
+        // Losing the focus to a message box or another program is no move.
+        ControlId to;
+        if (FocusedControl(to)) form_.FocusMoved(to);
         break;
+      }
       default:
         break;
     }
@@ -375,59 +343,37 @@ void Win32Dialog::OnCommand(int id, int code) {
   }
   if (code != BN_CLICKED) return;
   if (id == kIdOk && GetFocus() == Item(ControlId::lstDir)) {
-    // Enter in the directory list: a highlighted folder other than the
-    // open one is opened; on the open folder Enter presses OK.
+    // Enter in the directory list.
     const auto line = static_cast<int>(SendMessageW(Item(ControlId::lstDir), LB_GETCURSEL, 0, 0));
-    if (EnterInDirList(dir_lines_, line) == DirListEnter::OpenHighlighted) {
-      OpenDirEntry(line);
-      return;
-    }
+    if (!form_.DirListEnter(line)) MessageBeep(MB_ICONWARNING);
+    return;
   }
-  if (id == kIdOk) RunHandler([this] { form_.cmdOK_Click(); });
-  if (id == kIdCancel) RunHandler([this] { form_.cmdCancel_Click(); });
-  if (is(ControlId::cmdHelp)) RunHandler([this] { form_.cmdHelp_Click(); });
+  if (id == kIdOk) form_.Press(ControlId::cmdOK);
+  if (id == kIdCancel) form_.Press(ControlId::cmdCancel);
+  if (is(ControlId::cmdHelp)) form_.Press(ControlId::cmdHelp);
 }
 
 void Win32Dialog::OpenDirEntry(int index) {
-  if (index < 0 || index >= static_cast<int>(dir_lines_.size())) return;
-  const std::string path = dir_lines_[static_cast<std::size_t>(index)].path;
-  if (path == state_.DirPath()) return;
-  try {
-    state_.SetDirPath(path);
-  } catch (const PlatformError&) {
-    // The folder has gone since the list was filled.
-    MessageBeep(MB_ICONWARNING);
-    FillDirList();
-  }
-}
-
-void Win32Dialog::ReloadDrives() {
-  // Never under a running handler: the drive-change handling reads the list.
-  if (handler_depth_ > 0) {
-    drives_changed_ = true;
-    return;
-  }
-  try {
-    state_.ReloadDrives();  // keeps the selected and the saved drive by letter
-  } catch (const PlatformError&) {
-    // The list keeps the drives it had.
-  }
+  // The folder has gone since the list was filled: a beep, and the list
+  // shows the open folder as it is now.
+  if (!form_.DirLineOpened(index)) MessageBeep(MB_ICONWARNING);
 }
 
 void Win32Dialog::SetRadio(ControlId id, bool checked) {
   const HWND button = Item(id);
   SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  // An option group is one tab stop, at its selected button.
   LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
-  style = checked ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+  style =
+      state_.IsTabStop(id) ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
   SetWindowLongPtrW(button, GWL_STYLE, style);
 }
 
 void Win32Dialog::PlaceDriveGroup() {
   // Local and Network stand together in the tab order (the dialog manager's
-  // groups are runs of siblings), at the tab index of the selected one.
-  const ControlRow& selected =
-      Control(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive);
+  // groups are runs of siblings), at the tab index of the one that is the
+  // group's stop.
+  const ControlRow& selected = Control(
+      state_.IsTabStop(ControlId::optNetwork) ? ControlId::optNetwork : ControlId::optDrive);
   HWND after = HWND_TOP;
   int best = -1;
   for (const ControlRow& row : kControls) {
@@ -489,15 +435,6 @@ void Win32Dialog::ShowSelection(ControlId box) {
                Utf16Offset(value.text, value.sel_start + value.sel_length));
 }
 
-void Win32Dialog::SyncAll() {
-  for (const DialogField field :
-       {DialogField::FileNameLabel, DialogField::FileName, DialogField::CopyMove,
-        DialogField::DriveNetwork, DialogField::DriveList, DialogField::DirPath,
-        DialogField::NetworkText}) {
-    Sync(field);
-  }
-}
-
 void Win32Dialog::FillDriveList() {
   const HWND list = Item(ControlId::lstDrive);
   const std::vector<std::string>& entries = state_.DriveEntries();
@@ -525,13 +462,7 @@ void Win32Dialog::FillDriveList() {
 
 void Win32Dialog::FillDirList() {
   const HWND list = Item(ControlId::lstDir);
-  std::vector<std::string> subfolders;
-  try {
-    if (!state_.DirPath().empty()) subfolders = platform_.SubFolders(state_.DirPath());
-  } catch (const PlatformError&) {
-    // A folder that cannot be listed shows only the way to it.
-  }
-  dir_lines_ = DirLines(state_.DirPath(), subfolders);
+  dir_lines_ = state_.DirLines();
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const DirLine& line : dir_lines_) {
@@ -592,7 +523,7 @@ void Win32Dialog::PumpWithoutInput() {
       // Cancel, which stop it.
       const bool escape = msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
       const bool cancel = msg.message == WM_LBUTTONDOWN && msg.hwnd == Item(ControlId::cmdCancel);
-      if (escape || cancel) platform_.StopCopy();
+      if (escape || cancel) files_.StopCopy();
       continue;
     }
     TranslateMessage(&msg);
@@ -614,16 +545,16 @@ void Win32Dialog::SetProgress(std::uint64_t done, std::uint64_t total) {
     SendMessageW(progress_bar_, PBM_SETPOS, static_cast<WPARAM>(done * 1000 / total), 0);
 }
 
-void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t done,
+void Win32Dialog::OnCopyProgress(Win32FileSystem::CopyPhase phase, std::uint64_t done,
                                  std::uint64_t total) {
   if (!hwnd_) return;
   switch (phase) {
-    case Win32Platform::CopyPhase::Begin:
+    case Win32FileSystem::CopyPhase::Begin:
       copying_ = true;
       progress_shown_ = false;
       copy_start_ = GetTickCount();
       break;
-    case Win32Platform::CopyPhase::Step:
+    case Win32FileSystem::CopyPhase::Step:
       if (!progress_shown_ &&
           GetTickCount() - copy_start_ >= static_cast<DWORD>(kProgressDelayMs)) {
         progress_shown_ = true;
@@ -635,7 +566,7 @@ void Win32Dialog::OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t d
       if (progress_shown_) SetProgress(done, total);
       PumpWithoutInput();
       break;
-    case Win32Platform::CopyPhase::End:
+    case Win32FileSystem::CopyPhase::End:
       if (progress_shown_) {
         SetProgress(0, 1);
         ShowWindow(progress_bar_, SW_HIDE);

@@ -2,10 +2,10 @@
 // option groups, access keys, Enter for OK and Escape for Cancel) whose
 // controls are created from the control table at the screen's DPI.
 //
-// The view only moves values: the user's edits go into DialogState, the
-// state's changes come back through its observer, and each event is
-// forwarded to frmMain's handler. The drive list's selection goes through
-// DialogState::SetDriveIndex, which raises the drive-change handling.
+// The view only moves values: what the user does goes to frmMain's events,
+// and the fields the form hands back are shown in the controls. Which
+// handler runs, which option button is a tab stop and what the directory
+// list holds are the form's and the state's to say.
 #pragma once
 
 #include <cstdint>
@@ -16,13 +16,15 @@
 #include "dialog/DialogState.h"
 #include "dialog/DirListModel.h"
 #include "dialog/frmMain.h"
-#include "platform/win32/Win32Platform.h"
+#include "dialog/win32/Win32Desktop.h"
+#include "platform/win32/Win32FileSystem.h"
 
 namespace tarnivo::win32 {
 
 class Win32Dialog {
  public:
-  Win32Dialog(HINSTANCE instance, Win32Platform& platform, DialogState& state, frmMain& form);
+  Win32Dialog(HINSTANCE instance, Win32FileSystem& files, Win32Desktop& desktop, DialogState& state,
+              frmMain& form);
   ~Win32Dialog();
 
   Win32Dialog(const Win32Dialog&) = delete;
@@ -44,19 +46,13 @@ class Win32Dialog {
   void CreateControls();
   void OnCommand(int id, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
-  void OnCopyProgress(Win32Platform::CopyPhase phase, std::uint64_t done, std::uint64_t total);
+  void OnCopyProgress(Win32FileSystem::CopyPhase phase, std::uint64_t done, std::uint64_t total);
   void SetProgress(std::uint64_t done, std::uint64_t total);
   void PumpWithoutInput();
   void OpenDirEntry(int index);
-  void ReloadDrives();
 
-  // Runs a handler of frmMain, and what waited for it afterwards.
-  template <typename F>
-  void RunHandler(F&& handler);
-
-  // Observer: one field of the state has changed.
+  // One field of the state to show anew.
   void Sync(DialogField field);
-  void SyncAll();
   void ShowText(ControlId box);
   void ShowSelection(ControlId box);
   void FillDriveList();
@@ -67,10 +63,13 @@ class Win32Dialog {
   HWND Item(ControlId id) const { return items_[static_cast<int>(id)]; }
   int Px(int twips) const;
   std::wstring ItemText(ControlId id) const;
-  bool FocusInDialog() const;
+  // The control that holds the keyboard focus; false when the focus is in
+  // another window (a message box, another program).
+  bool FocusedControl(ControlId& id) const;
 
   HINSTANCE instance_;
-  Win32Platform& platform_;
+  Win32FileSystem& files_;
+  Win32Desktop& desktop_;
   DialogState& state_;
   frmMain& form_;
   HWND hwnd_ = nullptr;
@@ -80,12 +79,9 @@ class Win32Dialog {
   HICON icon_small_ = nullptr;
   int dpi_ = 96;
   int icon_scale_ = 1;
-  std::vector<DirLine> dir_lines_;
+  std::vector<DirLine> dir_lines_;  // as the list box holds them
 
-  bool syncing_ = false;         // a value is being shown: its notification is ours
-  int handler_depth_ = 0;        // frmMain handlers running (nested through message boxes)
-  bool drives_changed_ = false;  // a drive came or went while a handler ran
-  HWND parked_focus_ = nullptr;  // a box that lost the focus to another window
+  bool syncing_ = false;  // a value is being shown: its notification is ours
   bool copying_ = false;
   bool progress_shown_ = false;
   bool progress_marquee_ = false;

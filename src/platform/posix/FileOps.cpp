@@ -14,7 +14,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/PlatformServices.h"
+#include "platform/FileSystem.h"
 #include "platform/posix/PosixFaults.h"
 
 namespace tarnivo::posix {

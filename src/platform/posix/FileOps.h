@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/PlatformServices.h"
+#include "platform/FileSystem.h"
 
 namespace tarnivo::posix {
 

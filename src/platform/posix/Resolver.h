@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/PlatformServices.h"
+#include "platform/FileSystem.h"
 #include "platform/posix/DriveMap.h"
 
 namespace tarnivo::posix {

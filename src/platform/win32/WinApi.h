@@ -16,3 +16,17 @@
 #undef SetCurrentDirectory
 #undef GetCommandLine
 #undef DrawText
+
+#include <string>
+
+#include "platform/PlatformError.h"
+
+namespace tarnivo::win32 {
+
+// Throws PlatformError naming `what` and a Win32 error. Callers read
+// GetLastError() before building `what`, which may allocate and so change it.
+[[noreturn]] inline void Fail(const std::string& what, DWORD error) {
+  throw PlatformError(what + " (Win32 error " + std::to_string(error) + ")");
+}
+
+}  // namespace tarnivo::win32

@@ -1,5 +1,5 @@
-// The platform operations over POSIX (Linux): drive-form paths mapped onto
-// the Linux file system, with Windows' file semantics wherever Linux differs.
+// The file system over POSIX (Linux): drive-form paths mapped onto the Linux
+// file system, with Windows' file semantics wherever Linux differs.
 //
 // Drives. C: is "/"; further letters, from D: in mount-point order, are the
 // volumes a desktop user sees (mounts under /media, /run/media and /mnt). A
@@ -36,10 +36,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/PlatformServices.h"
-#include "platform/posix/DesktopUi.h"
+#include "platform/FileSystem.h"
 #include "platform/posix/DriveMap.h"
 #include "platform/posix/FileOps.h"
 
@@ -49,26 +49,28 @@ struct Resolver;
 
 namespace tarnivo {
 
-class PosixPlatform final : public PlatformServices {
+class PosixFileSystem final : public FileSystem {
  public:
-  // `args`: the program's arguments without its own name (argv[1] onward).
-  // `ui`: message boxes, help, text measurement and copy progress; may be
-  // null (ShowMessage, ShowHelp and MeasureTextWidth then throw). `pinned`:
-  // the drives to use, in letter order (see posix::PinnedDrives); without it
-  // the drives come from the mount table, and volumes mounted later get free
-  // letters. The current drive and its working directory come from the
-  // process's working directory.
-  PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
-                std::optional<std::vector<posix::Drive>> pinned = std::nullopt);
-  // The same from main's arguments: argv[0] is the program's own name.
-  PosixPlatform(int argc, char** argv, DesktopUi* ui,
-                std::optional<std::vector<posix::Drive>> pinned = std::nullopt);
-  ~PosixPlatform() override;
+  // `pinned`: the drives to use, in letter order (see posix::PinnedDrives);
+  // without it the drives come from the mount table, and volumes mounted
+  // later get free letters. The current drive and its working directory come
+  // from the process's working directory.
+  explicit PosixFileSystem(std::optional<std::vector<posix::Drive>> pinned = std::nullopt);
+  ~PosixFileSystem() override;
 
-  PosixPlatform(const PosixPlatform&) = delete;
-  PosixPlatform& operator=(const PosixPlatform&) = delete;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
-  void SetUi(DesktopUi* ui);
+  // Told the progress of each copy, which it may stop (see posix::Progress);
+  // none by default.
+  void SetCopyProgress(posix::Progress progress) { progress_ = std::move(progress); }
+
+  // The program's arguments (argv[1] onward) as the command line the logic
+  // reads: absolute paths, existing relative paths and local file:// URIs in
+  // drive form, in double quotes when they hold a space; anything else as
+  // given. Arguments are joined by one space.
+  //   {"/home/ann/x.doc"} => "C:\home\ann\x.doc"
+  std::string CommandLineOf(const std::vector<std::string>& args);
 
   // Drive form => native path. Each component that exists is given in its
   // stored form (letter case and aliases resolved); the rest are appended as
@@ -87,8 +89,7 @@ class PosixPlatform final : public PlatformServices {
   //   "/home/ann/x.doc" => "C:\home\ann\x.doc"   "/media/usb" => "D:\"
   std::string ToDriveForm(const std::string& native);
 
-  // PlatformServices.
-  std::string CommandLine() override;
+  // FileSystem.
   void ChangeDrive(const std::string& drive) override;
   void ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override;
@@ -96,12 +97,6 @@ class PosixPlatform final : public PlatformServices {
   CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
   CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
-  MessageBoxResult ShowMessage(const std::string& text, MessageBoxStyle style) override;
-  void ShowHelp(WindowHandle owner, const std::string& file, int command, int data) override;
-  int MeasureTextWidth(const std::string& text) override;
-  // Ends the process with status 0 at once: no destructor or exit handler
-  // runs (a copy is already on the device when CopyFile returns).
-  [[noreturn]] void Terminate() override;
   std::vector<DriveInfo> DriveList() override;
   // Also accepts an absolute Linux path ("/mnt/nas/backup") and an smb URL
   // ("smb://nas/backup/dir"); the result is always in drive form.
@@ -110,12 +105,8 @@ class PosixPlatform final : public PlatformServices {
   bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
-  // Tells the desktop the progress of a copy; the desktop may stop it.
-  posix::Progress Progress() const;
-
-  std::vector<std::string> args_;
   std::unique_ptr<posix::Resolver> resolver_;
-  DesktopUi* ui_ = nullptr;
+  posix::Progress progress_;
 };
 
 }  // namespace tarnivo

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixPlatform.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -65,6 +65,13 @@ std::string PercentDecode(const std::string& text) {
   return out;
 }
 
+// The copy's progress as told to `progress`; a copy nobody watches runs to
+// its end.
+posix::Progress Progress(const posix::Progress& progress) {
+  if (progress) return progress;
+  return [](std::uint64_t, std::uint64_t) { return true; };
+}
+
 // A name that an operation may give a new entry.
 void CheckNewName(const std::string& name, const std::string& path) {
   if (name.empty() || name == "." || name == ".." || HasControl(name) ||
@@ -76,9 +83,8 @@ void CheckNewName(const std::string& name, const std::string& path) {
 
 }  // namespace
 
-PosixPlatform::PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
-                             std::optional<std::vector<posix::Drive>> pinned)
-    : args_(std::move(args)), resolver_(std::make_unique<posix::Resolver>()), ui_(ui) {
+PosixFileSystem::PosixFileSystem(std::optional<std::vector<posix::Drive>> pinned)
+    : resolver_(std::make_unique<posix::Resolver>()) {
   resolver_->pinned = pinned.has_value();
   resolver_->drives = pinned ? std::move(*pinned) : posix::DefaultDrives(posix::ReadMounts());
 
@@ -100,24 +106,9 @@ PosixPlatform::PosixPlatform(std::vector<std::string> args, DesktopUi* ui,
   }
 }
 
-PosixPlatform::PosixPlatform(int argc, char** argv, DesktopUi* ui,
-                             std::optional<std::vector<posix::Drive>> pinned)
-    : PosixPlatform(
-          argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>(),
-          ui, std::move(pinned)) {}
+PosixFileSystem::~PosixFileSystem() = default;
 
-PosixPlatform::~PosixPlatform() = default;
-
-void PosixPlatform::SetUi(DesktopUi* ui) { ui_ = ui; }
-
-posix::Progress PosixPlatform::Progress() const {
-  DesktopUi* ui = ui_;
-  return [ui](std::uint64_t done, std::uint64_t total) {
-    return ui == nullptr || ui->CopyProgress(done, total);
-  };
-}
-
-std::string PosixPlatform::ToNativePath(const std::string& drive_form) {
+std::string PosixFileSystem::ToNativePath(const std::string& drive_form) {
   const Walk walk = resolver_->Resolve(resolver_->Parse(drive_form));
   if (walk.miss == Miss::Ambiguous) FailWalk(walk, drive_form);
   const std::vector<std::string>& below = walk.below;
@@ -135,7 +126,7 @@ std::string PosixPlatform::ToNativePath(const std::string& drive_form) {
   return native;
 }
 
-std::string PosixPlatform::ToDriveForm(const std::string& native) {
+std::string PosixFileSystem::ToDriveForm(const std::string& native) {
   std::string absolute = native;
   if (absolute.empty() || absolute.front() != '/') {
     char buffer[PATH_MAX];
@@ -147,9 +138,9 @@ std::string PosixPlatform::ToDriveForm(const std::string& native) {
   return *text;
 }
 
-std::string PosixPlatform::CommandLine() {
+std::string PosixFileSystem::CommandLineOf(const std::vector<std::string>& args) {
   std::string line;
-  for (const std::string& arg : args_) {
+  for (const std::string& arg : args) {
     std::string text = arg;
     std::string native;
     if (text.rfind("file://", 0) == 0) {
@@ -191,7 +182,7 @@ std::string PosixPlatform::CommandLine() {
   return line;
 }
 
-void PosixPlatform::ChangeDrive(const std::string& drive) {
+void PosixFileSystem::ChangeDrive(const std::string& drive) {
   if (drive.empty() || !IsAsciiLetter(drive[0])) Fail("not a drive: " + drive);
   const char letter = UpperLetter(drive[0]);
   const Drive* d = resolver_->FindDrive(letter);
@@ -212,7 +203,7 @@ void PosixPlatform::ChangeDrive(const std::string& drive) {
   resolver_->current = letter;
 }
 
-void PosixPlatform::ChangeDirectory(const std::string& path) {
+void PosixFileSystem::ChangeDirectory(const std::string& path) {
   if (path.empty()) Fail("malformed path: empty");
   const DrivePath parsed = resolver_->Parse(path);
   if (parsed.network) Fail("a working directory is on a drive: " + path);
@@ -223,12 +214,12 @@ void PosixPlatform::ChangeDirectory(const std::string& path) {
   resolver_->cwd[parsed.letter] = parsed.parts;
 }
 
-std::string PosixPlatform::CurrentDirectory() {
+std::string PosixFileSystem::CurrentDirectory() {
   return std::string(1, resolver_->current) + ":\\" +
          Join(resolver_->CwdOf(resolver_->current), "\\");
 }
 
-std::string PosixPlatform::DirectoryLookup(const std::string& name, int attributes) {
+std::string PosixFileSystem::DirectoryLookup(const std::string& name, int attributes) {
   const auto [folder_text, last] = SplitLast(name);
   if (HasControl(last)) Fail("malformed name: " + name);
   const Walk walk = resolver_->Resolve(resolver_->Parse(folder_text));
@@ -251,22 +242,22 @@ std::string PosixPlatform::DirectoryLookup(const std::string& name, int attribut
   return {};
 }
 
-CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixFileSystem::CopyFile(const std::string& source, const std::string& destination) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
   const Place dest{to.folder, to.stored ? *to.stored : posix::LinuxName(to.given)};
-  return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress());
+  return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress(progress_));
 }
 
-void PosixPlatform::DeleteFile(const std::string& path) {
+void PosixFileSystem::DeleteFile(const std::string& path) {
   const Target target = resolver_->Locate(path);
   if (!target.stored) Fail(path, ENOENT);
   posix::DeleteRegularFile({target.folder, *target.stored});
 }
 
-CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::string& destination) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
@@ -288,41 +279,17 @@ CopyOutcome PosixPlatform::RenameFile(const std::string& source, const std::stri
   }
   CheckNewName(to.given, destination);
   return posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)},
-                            case_only, Progress());
+                            case_only, Progress(progress_));
 }
 
-MessageBoxResult PosixPlatform::ShowMessage(const std::string& text, MessageBoxStyle style) {
-  if (ui_ == nullptr) Fail("no desktop to show a message on");
-  return ui_->ShowMessage(text, style);
-}
-
-void PosixPlatform::ShowHelp(WindowHandle owner, const std::string& file, int command, int data) {
-  if (ui_ == nullptr) Fail("no desktop to show help on");
-  ui_->ShowHelp(owner, file, command, data);
-}
-
-int PosixPlatform::MeasureTextWidth(const std::string& text) {
-  if (ui_ == nullptr) Fail("no desktop to measure text on");
-  return ui_->MeasureTextWidth(text);
-}
-
-void PosixPlatform::Terminate() {
-  // Nothing is left to write: a copy is on the device before CopyFile
-  // returns. Exit handlers and static destructors of the toolkit are not
-  // run, so nothing can hold the end up or run another step of the dialog.
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::_Exit(0);
-}
-
-std::vector<DriveInfo> PosixPlatform::DriveList() {
+std::vector<DriveInfo> PosixFileSystem::DriveList() {
   if (!resolver_->pinned) posix::AddNewMounts(resolver_->drives, posix::ReadMounts());
   std::vector<DriveInfo> list;
   for (const Drive& d : resolver_->drives) list.push_back({d.letter, d.label});
   return list;
 }
 
-std::string PosixPlatform::OpenFolder(const std::string& folder) {
+std::string PosixFileSystem::OpenFolder(const std::string& folder) {
   if (folder.empty()) Fail("malformed path: empty");
   std::string text = folder;
   if (text.rfind("smb://", 0) == 0) {
@@ -353,7 +320,7 @@ std::string PosixPlatform::OpenFolder(const std::string& folder) {
   return *form;
 }
 
-std::vector<std::string> PosixPlatform::SubFolders(const std::string& folder) {
+std::vector<std::string> PosixFileSystem::SubFolders(const std::string& folder) {
   const std::string native = ToNativePath(OpenFolder(folder));
   Listing listing(native);
   std::vector<std::string> names;
@@ -364,7 +331,7 @@ std::vector<std::string> PosixPlatform::SubFolders(const std::string& folder) {
   return names;
 }
 
-bool PosixPlatform::SameFile(const std::string& a, const std::string& b) {
+bool PosixFileSystem::SameFile(const std::string& a, const std::string& b) {
   // The device and inode of the file a path names; none when the path cannot
   // lead to a file. A drive that is not ready or an ambiguous name leaves
   // the answer open and throws.

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32FileSystem.h"
 
 #include <winnetwk.h>
 
@@ -10,17 +10,11 @@
 namespace tarnivo {
 namespace {
 
+using win32::Fail;
 using win32::Narrow;
 using win32::Widen;
 
-constexpr wchar_t kTitle[] = L"Tarnivo";
 constexpr DWORD kDriveLabelWaitMs = 400;  // the whole drive list, not each drive
-
-// Callers read GetLastError() before building the message, which may
-// allocate and so change it.
-[[noreturn]] void Fail(const std::string& what, DWORD error) {
-  throw PlatformError(what + " (Win32 error " + std::to_string(error) + ")");
-}
 
 std::wstring FullPath(const std::wstring& path) {
   std::wstring buffer(MAX_PATH, L'\0');
@@ -78,7 +72,7 @@ std::wstring RememberedDriveDirectory(wchar_t letter) {
 }
 
 bool IsDirectory(const std::wstring& full) {
-  const DWORD attributes = GetFileAttributesW(Win32Platform::LongForm(full).c_str());
+  const DWORD attributes = GetFileAttributesW(Win32FileSystem::LongForm(full).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -162,7 +156,7 @@ std::wstring StoredForm(const std::wstring& full) {
     std::wstring prefix = result;
     if (prefix.back() != L'\\') prefix += L'\\';
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(Win32Platform::LongForm(prefix + component).c_str(), &data));
+    FindHandle find(FindFirstFileW(Win32FileSystem::LongForm(prefix + component).c_str(), &data));
     result = prefix + (find.valid() ? std::wstring(data.cFileName) : component);
   }
   return result;
@@ -195,106 +189,16 @@ DWORD WINAPI ReadLabel(LPVOID param) {
   return 0;
 }
 
-bool IsWinHelpFile(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  unsigned char magic[4] = {};
-  DWORD read = 0;
-  const bool ok = ReadFile(h, magic, sizeof magic, &read, nullptr) && read == sizeof magic;
-  CloseHandle(h);
-  return ok && magic[0] == 0x3F && magic[1] == 0x5F && magic[2] == 0x03 && magic[3] == 0x00;
-}
-
-// A WinHelp viewer that shows WinHelp files: Windows before Vista, and Wine.
-// Later Windows has only a stub that explains where the viewer went.
-bool HasWinHelpViewer() {
-  wchar_t windows[MAX_PATH + 1];
-  const UINT n = GetWindowsDirectoryW(windows, MAX_PATH + 1);
-  if (n == 0 || n > MAX_PATH) return false;
-  const std::wstring viewer = std::wstring(windows, n) + L"\\winhlp32.exe";
-  if (GetFileAttributesW(viewer.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
-  return LOBYTE(LOWORD(GetVersion())) < 6;
-}
-
-std::wstring ProgramFolder() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return {};
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.substr(0, buffer.find_last_of(L'\\') + 1);
-}
-
-// A message's line breaks are single carriage returns; the message box wants
-// carriage return and line feed.
-std::wstring MessageText(const std::string& text) {
-  std::wstring out;
-  for (const wchar_t c : Widen(text)) {
-    out += c;
-    if (c == L'\r') out += L'\n';
-  }
-  return out;
-}
-
 }  // namespace
 
-Win32Platform::Win32Platform() = default;
-
-Win32Platform::~Win32Platform() {
-  if (font_) DeleteObject(font_);
-}
-
-int Win32Platform::Dpi() {
-  if (dpi_ == 0) {
-    HDC dc = GetDC(nullptr);
-    dpi_ = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    if (dpi_ <= 0) dpi_ = 96;
-  }
-  return dpi_;
-}
-
-HFONT Win32Platform::DialogFont() {
-  if (!font_) {
-    font_ = CreateFontW(-MulDiv(8, Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
-    if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  }
-  return font_;
-}
-
-std::wstring Win32Platform::ArgumentsOf(const std::wstring& command_line) {
-  std::size_t i = 0;
-  const std::size_t n = command_line.size();
-  if (n > 0 && command_line[0] == L'"') {
-    const std::size_t close = command_line.find(L'"', 1);
-    i = close == std::wstring::npos ? n : close + 1;
-  } else {
-    while (i < n && command_line[i] != L' ' && command_line[i] != L'\t') ++i;
-  }
-  while (i < n && (command_line[i] == L' ' || command_line[i] == L'\t')) ++i;
-  return command_line.substr(i);
-}
-
-std::wstring Win32Platform::LongForm(const std::wstring& path) {
+std::wstring Win32FileSystem::LongForm(const std::wstring& path) {
   if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
   if (IsDriveForm(path) && path.size() > 2 && path[2] == L'\\') return L"\\\\?\\" + path;
   if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
   return path;
 }
 
-std::string Win32Platform::CommandLine() { return Narrow(ArgumentsOf(GetCommandLineW())); }
-
-void Win32Platform::ChangeDrive(const std::string& drive) {
+void Win32FileSystem::ChangeDrive(const std::string& drive) {
   if (drive.empty() || !std::iswalpha(static_cast<unsigned char>(drive[0])) ||
       static_cast<unsigned char>(drive[0]) >= 0x80) {
     throw PlatformError("not a drive: " + drive);
@@ -318,7 +222,7 @@ void Win32Platform::ChangeDrive(const std::string& drive) {
   RememberDriveDirectory(CurrentDirectoryW());
 }
 
-void Win32Platform::ChangeDirectory(const std::string& path) {
+void Win32FileSystem::ChangeDirectory(const std::string& path) {
   if (path.empty() || win32::HasInvalidNameChar(path, false)) {
     throw PlatformError("bad folder: " + path);
   }
@@ -340,9 +244,9 @@ void Win32Platform::ChangeDirectory(const std::string& path) {
   RememberDriveDirectory(CurrentDirectoryW());
 }
 
-std::string Win32Platform::CurrentDirectory() { return Narrow(CurrentDirectoryW()); }
+std::string Win32FileSystem::CurrentDirectory() { return Narrow(CurrentDirectoryW()); }
 
-std::string Win32Platform::DirectoryLookup(const std::string& name, int attributes) {
+std::string Win32FileSystem::DirectoryLookup(const std::string& name, int attributes) {
   const std::string last = win32::LastComponent(name);
   // "." and ".." would name the folder itself or its parent, never an entry.
   if (last.empty() || last == "." || last == "..") return {};
@@ -378,7 +282,7 @@ std::string Win32Platform::DirectoryLookup(const std::string& name, int attribut
 }
 
 // A copy or move and what it has done so far, shared with its thread.
-struct Win32Platform::Transfer {
+struct Win32FileSystem::Transfer {
   std::function<DWORD(Transfer&)> work;  // 0 or a Win32 error
   volatile LONGLONG done = 0;
   volatile LONGLONG total = 0;
@@ -395,14 +299,14 @@ namespace {
 
 DWORD CALLBACK TransferProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
                                 LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
-  auto* transfer = static_cast<Win32Platform::Transfer*>(data);
+  auto* transfer = static_cast<Win32FileSystem::Transfer*>(data);
   InterlockedExchange64(&transfer->total, total.QuadPart);
   InterlockedExchange64(&transfer->done, done.QuadPart);
   return transfer->Stopped() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
 }
 
 DWORD WINAPI TransferThread(LPVOID data) {
-  auto* transfer = static_cast<Win32Platform::Transfer*>(data);
+  auto* transfer = static_cast<Win32FileSystem::Transfer*>(data);
   transfer->error = transfer->work(*transfer);
   return 0;
 }
@@ -427,11 +331,11 @@ DWORD Flush(const std::wstring& path) {
 
 }  // namespace
 
-void Win32Platform::StopCopy() {
+void Win32FileSystem::StopCopy() {
   if (running_) InterlockedExchange(running_->StopFlag(), TRUE);
 }
 
-DWORD Win32Platform::Run(Transfer& transfer) {
+DWORD Win32FileSystem::Run(Transfer& transfer) {
   if (!progress_) return transfer.work(transfer);
   HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, 0, nullptr);
   if (!thread) return transfer.work(transfer);
@@ -464,7 +368,7 @@ DWORD Win32Platform::Run(Transfer& transfer) {
   return transfer.error;
 }
 
-CopyOutcome Win32Platform::CopyFile(const std::string& source, const std::string& destination) {
+CopyOutcome Win32FileSystem::CopyFile(const std::string& source, const std::string& destination) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
@@ -504,7 +408,7 @@ CopyOutcome Win32Platform::CopyFile(const std::string& source, const std::string
   return CopyOutcome::Done;
 }
 
-void Win32Platform::DeleteFile(const std::string& path) {
+void Win32FileSystem::DeleteFile(const std::string& path) {
   CheckDestinationName(path);
   if (!DeleteFileW(LongForm(FullPath(Widen(path))).c_str())) {
     const DWORD error = GetLastError();
@@ -512,7 +416,7 @@ void Win32Platform::DeleteFile(const std::string& path) {
   }
 }
 
-CopyOutcome Win32Platform::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome Win32FileSystem::RenameFile(const std::string& source, const std::string& destination) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
@@ -534,66 +438,7 @@ CopyOutcome Win32Platform::RenameFile(const std::string& source, const std::stri
   return CopyOutcome::Done;
 }
 
-MessageBoxResult Win32Platform::ShowMessage(const std::string& text, MessageBoxStyle style) {
-  const HWND owner = (owner_ && IsWindowVisible(owner_)) ? owner_ : nullptr;
-  UINT flags = static_cast<UINT>(style);
-  if (!owner) flags |= MB_SETFOREGROUND;
-  const int result = MessageBoxW(owner, MessageText(text).c_str(), kTitle, flags);
-  if (result == 0) {
-    const DWORD error = GetLastError();
-    Fail("MessageBox", error);
-  }
-  return static_cast<MessageBoxResult>(result);
-}
-
-void Win32Platform::ShowHelp(WindowHandle owner, const std::string& file, int command, int data) {
-  const std::wstring path = ProgramFolder() + Widen(file);
-  if (IsWinHelpFile(path) && HasWinHelpViewer()) {
-    // WinHelpA takes an ANSI path: use the short alias when the long one
-    // does not fit the code page.
-    std::wstring usable = path;
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (lossy) {
-      wchar_t alias[MAX_PATH + 1];
-      const DWORD n = GetShortPathNameW(path.c_str(), alias, MAX_PATH + 1);
-      if (n > 0 && n <= MAX_PATH) usable.assign(alias, n);
-    }
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, ansi.data(), size, nullptr, nullptr);
-    if (WinHelpA(reinterpret_cast<HWND>(owner), ansi.c_str(), static_cast<UINT>(command),
-                 static_cast<ULONG_PTR>(data))) {
-      return;
-    }
-  }
-  if (!own_help_) throw PlatformError("no help viewer");
-  own_help_();
-}
-
-int Win32Platform::MeasureTextWidth(const std::string& text) {
-  HDC dc = GetDC(nullptr);
-  if (!dc) {
-    const DWORD error = GetLastError();
-    Fail("GetDC", error);
-  }
-  const HGDIOBJ old = SelectObject(dc, DialogFont());
-  const std::wstring wide = Widen(text);
-  SIZE size{};
-  const BOOL ok = GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  if (!ok) {
-    const DWORD error = GetLastError();
-    Fail("GetTextExtentPoint32", error);
-  }
-  return MulDiv(size.cx, 1440, Dpi());
-}
-
-void Win32Platform::Terminate() { ExitProcess(0); }
-
-std::vector<DriveInfo> Win32Platform::DriveList() {
+std::vector<DriveInfo> Win32FileSystem::DriveList() {
   wchar_t buffer[26 * 4 + 2] = {};
   const DWORD n = GetLogicalDriveStringsW(static_cast<DWORD>(std::size(buffer)), buffer);
   if (n == 0 || n > std::size(buffer)) {
@@ -642,7 +487,7 @@ std::vector<DriveInfo> Win32Platform::DriveList() {
   return drives;
 }
 
-std::string Win32Platform::OpenFolder(const std::string& folder) {
+std::string Win32FileSystem::OpenFolder(const std::string& folder) {
   if (folder.empty() || win32::HasInvalidNameChar(folder, false)) {
     throw PlatformError("bad folder: " + folder);
   }
@@ -654,7 +499,7 @@ std::string Win32Platform::OpenFolder(const std::string& folder) {
   return Narrow(stored);
 }
 
-std::vector<std::string> Win32Platform::SubFolders(const std::string& folder) {
+std::vector<std::string> Win32FileSystem::SubFolders(const std::string& folder) {
   std::wstring pattern = LongForm(FullPath(Widen(folder)));
   if (pattern.back() != L'\\') pattern += L'\\';
   pattern += L'*';
@@ -681,7 +526,7 @@ std::vector<std::string> Win32Platform::SubFolders(const std::string& folder) {
   return out;
 }
 
-bool Win32Platform::SameFile(const std::string& a, const std::string& b) {
+bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
   struct Identity {
     bool exists = false;
     BY_HANDLE_FILE_INFORMATION info{};
