@@ -203,7 +203,8 @@ int main(int argc, char** argv) {
       std::vector<double> theirs;
       const std::string moved = disk + "/moved.bin";
       for (int r = 0; r < repeat; ++r) {
-        ours.push_back(Seconds([&] { platform.RenameFile(form(src), form(moved)); }));
+        ours.push_back(Seconds(
+            [&] { platform.RenameFile(form(src), form(moved), tarnivo::Existing::Refuse); }));
         theirs.push_back(Seconds([&] { Run("mv " + Quote(moved) + " " + Quote(src)); }));
       }
       Line("RenameFile, same file system", ours, theirs, "mv");
@@ -219,7 +220,8 @@ int main(int argc, char** argv) {
       const std::string to = disk + "/from-tmpfs.bin";
       for (int r = 0; r < repeat; ++r) {
         Remove(to);
-        ours.push_back(Seconds([&] { platform.RenameFile(form(from), form(to)); }));
+        ours.push_back(
+            Seconds([&] { platform.RenameFile(form(from), form(to), tarnivo::Existing::Refuse); }));
         Run("cp " + Quote(to) + " " + Quote(from));
         Remove(to);
         theirs.push_back(Seconds([&] { Run("mv " + Quote(from) + " " + Quote(to)); }));

@@ -45,6 +45,9 @@ inline constexpr int kLookupAll = 63;   // every entry, folders included
 // everything as it was and says nothing.
 enum class CopyOutcome { Done, Stopped };
 
+// What an operation does with an ordinary file already at its destination.
+enum class Existing { Refuse, Replace };
+
 // One entry of the drive list: the upper-case letter and the label shown
 // beside it ("c: [label]").
 struct DriveInfo {
@@ -83,7 +86,9 @@ class FileSystem {
   virtual std::string DirectoryLookup(const std::string& name, int attributes) = 0;
 
   // Copies a file, replacing an ordinary file at the destination (which
-  // keeps its stored spelling). Throws when the source cannot be read or is
+  // keeps its stored spelling) in one step once the copy is complete: until
+  // then the old file stays whole, and a copy that fails or is stopped
+  // leaves it as it was. Throws when the source cannot be read or is
   // a folder, and when the destination is the source itself under any
   // spelling, a folder, a read-only, hidden or system entry, a pattern, or
   // in a folder that is missing or on a drive that is not ready. Returns
@@ -100,11 +105,15 @@ class FileSystem {
 
   // Moves a file (or a folder) within one drive in one step; a new letter
   // case of the same name is a rename too. Throws when the destination exists
-  // (of any kind, in any letter case) or the file cannot be moved. Where the
-  // drive spans two file systems and the platform has to copy, the user may
-  // stop the move like a copy: Stopped, and the file is still at `source`
-  // only.
-  virtual CopyOutcome RenameFile(const std::string& source, const std::string& destination) = 0;
+  // (of any kind, in any letter case) or the file cannot be moved. With
+  // Existing::Replace an ordinary file at the destination is replaced
+  // instead, in the same step, keeping its stored spelling; a folder, a
+  // read-only, hidden or system entry there is still refused. Where the
+  // drive spans two file systems and the platform has to copy, the old file
+  // stays whole until the copy is complete, and the user may stop the move
+  // like a copy: Stopped, and the file is still at `source` only.
+  virtual CopyOutcome RenameFile(const std::string& source, const std::string& destination,
+                                 Existing existing) = 0;
 
   // The drives in letter order.
   virtual std::vector<DriveInfo> DriveList() = 0;

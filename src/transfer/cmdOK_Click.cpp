@@ -31,20 +31,26 @@ void frmMain::cmdOK_Click() {
       throw PlatformError("destination is the source");
     }
 
+    // A Yes replaces the old file only once the new one is complete: it is
+    // never deleted first, so a copy that fails or is stopped leaves it.
+    Existing existing = Existing::Refuse;
     if (!platform_.files.DirectoryLookup(destination, kLookupFiles).empty()) {
       const MessageBoxResult answer = platform_.desktop.ShowMessage(
           "The destination file already exits.\rOverwrite ?", MessageBoxStyle::YesNoInformation);
       if (answer == MessageBoxResult::No) return;
-      platform_.files.DeleteFile(destination);
+      existing = Existing::Replace;
     }
 
     // A copy the user stopped leaves the files and the dialog as they were,
-    // without a message; a move to another drive keeps its source.
+    // without a message; a move to another drive keeps its source. A copy
+    // replaces an ordinary file at the destination by itself.
+    FileSystem& files = platform_.files;
     if (state_.CopySelected()) {
-      if (platform_.files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
+      if (files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
     } else if (EqualsIgnoreCase(Left(state_.SourceFile, 1), Left(destination, 1))) {
-      if (platform_.files.RenameFile(state_.SourceFile, destination) == CopyOutcome::Stopped)
+      if (files.RenameFile(state_.SourceFile, destination, existing) == CopyOutcome::Stopped) {
         return;
+      }
     } else {
       if (platform_.files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
       platform_.files.DeleteFile(state_.SourceFile);

@@ -325,7 +325,8 @@ std::string Outcome(World& world, const Case& c) {
     case Op::Copy:
       return p.CopyFile(arg(c.a), arg(c.b)) == CopyOutcome::Done ? "ok" : "stopped";
     case Op::Rename:
-      return p.RenameFile(arg(c.a), arg(c.b)) == CopyOutcome::Done ? "ok" : "stopped";
+      return p.RenameFile(arg(c.a), arg(c.b), Existing::Refuse) == CopyOutcome::Done ? "ok"
+                                                                                     : "stopped";
     case Op::Delete:
       p.DeleteFile(arg(c.a));
       return "ok";

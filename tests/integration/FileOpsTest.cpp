@@ -197,7 +197,9 @@ TEST_F(FileOps, DiskFullOnARealSmallFileSystem) {
   EXPECT_EQ(ReadAll(tree / "c/Small/Old.doc"), "old contents");
   EXPECT_EQ(Names(tree / "c/Small"), (std::vector<std::string>{"Old.doc"}));
   // A move that does not fit keeps its source.
-  EXPECT_THROW(platform->RenameFile("C:\\Src\\Report.doc", "C:\\Small\\Moved.doc"), PlatformError);
+  EXPECT_THROW(
+      platform->RenameFile("C:\\Src\\Report.doc", "C:\\Small\\Moved.doc", Existing::Refuse),
+      PlatformError);
   EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
   EXPECT_EQ(Names(tree / "c/Small"), (std::vector<std::string>{"Old.doc"}));
 }
@@ -221,11 +223,12 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
     const auto src_before = Names(tree / "c/Src");
     const auto dst_before = Names(tree / "c/Dst");
     if (c.now_at == nullptr) {
-      EXPECT_THROW(platform->RenameFile(c.from, c.to), PlatformError) << c.from << " -> " << c.to;
+      EXPECT_THROW(platform->RenameFile(c.from, c.to, Existing::Refuse), PlatformError)
+          << c.from << " -> " << c.to;
       EXPECT_EQ(Names(tree / "c/Src"), src_before) << c.to;
       EXPECT_EQ(Names(tree / "c/Dst"), dst_before) << c.to;
     } else {
-      platform->RenameFile(c.from, c.to);
+      platform->RenameFile(c.from, c.to, Existing::Refuse);
       EXPECT_TRUE(Exists(tree / c.now_at)) << c.to;
     }
   }
@@ -235,17 +238,20 @@ TEST_F(FileOps, RenameMovesInOneStepAndNeverReplaces) {
   // Where renameat2 cannot refuse to replace, a link and an unlink do.
   {
     FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
-    platform->RenameFile("C:\\Dst\\Moved Report.doc", "C:\\Dst\\linked.doc");
+    platform->RenameFile("C:\\Dst\\Moved Report.doc", "C:\\Dst\\linked.doc", Existing::Refuse);
   }
   EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
   {
     FaultAt fault(FileStep::RenameNoReplace, 1, EINVAL);
-    EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\Old.doc"), PlatformError);
+    EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\Old.doc", Existing::Refuse),
+                 PlatformError);
   }
   {
     // The unlink fails: the new name is taken back, the file keeps its own.
     FaultAt fault({{FileStep::RenameNoReplace, EINVAL}, {FileStep::Unlink, EIO}});
-    EXPECT_THROW(platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\other.doc"), PlatformError);
+    EXPECT_THROW(
+        platform->RenameFile("C:\\Dst\\linked.doc", "C:\\Dst\\other.doc", Existing::Refuse),
+        PlatformError);
   }
   EXPECT_EQ(Names(tree / "c/Dst"), (std::vector<std::string>{"Old.doc", "linked.doc"}));
 }
@@ -280,7 +286,7 @@ TEST_F(FileOps, WithoutRenameat2AndLinkNothingIsReplaced) {
       bool done = true;
       try {
         if (move) {
-          platform->RenameFile("C:\\Src\\Report.doc", "C:\\Dst\\Race.doc");
+          platform->RenameFile("C:\\Src\\Report.doc", "C:\\Dst\\Race.doc", Existing::Refuse);
         } else {
           platform->CopyFile("C:\\Src\\Report.doc", "C:\\Dst\\Race.doc");
         }
@@ -305,22 +311,26 @@ TEST_F(FileOps, MoveAcrossFileSystemsCopiesThenDeletesTheSource) {
 
   // A stopped move keeps its source and leaves nothing on the other side.
   ui.stop_at = 1;
-  EXPECT_EQ(platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc"),
+  EXPECT_EQ(platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc", Existing::Refuse),
             CopyOutcome::Stopped);
   EXPECT_TRUE(ReadAll(tree / "c/Src/Report.doc") == source_data);
   EXPECT_EQ(Names(tree / "c/Other"), (std::vector<std::string>{"Folder", "Taken.doc"}));
   ui.stop_at = SIZE_MAX;
 
-  platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc");
+  platform->RenameFile("C:\\Src\\Report.doc", "C:\\Other\\Report.doc", Existing::Refuse);
   EXPECT_FALSE(Exists(tree / "c/Src/Report.doc"));
   EXPECT_TRUE(ReadAll(tree / "c/Other/Report.doc") == source_data);
 
   // Never over an existing file, never a folder, and nothing half done.
-  EXPECT_THROW(platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Old.doc"), PlatformError);
-  EXPECT_THROW(platform->RenameFile("C:\\Other\\Folder", "C:\\Dst\\Folder"), PlatformError);
+  EXPECT_THROW(platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Old.doc", Existing::Refuse),
+               PlatformError);
+  EXPECT_THROW(platform->RenameFile("C:\\Other\\Folder", "C:\\Dst\\Folder", Existing::Refuse),
+               PlatformError);
   for (const FileStep step : {FileStep::CopyRange, FileStep::Sync, FileStep::Unlink}) {
     FaultAt fault(step, 1, EIO);
-    EXPECT_THROW(platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Back.doc"), PlatformError)
+    EXPECT_THROW(
+        platform->RenameFile("C:\\Other\\Report.doc", "C:\\Dst\\Back.doc", Existing::Refuse),
+        PlatformError)
         << posix::StepName(step);
     EXPECT_TRUE(ReadAll(tree / "c/Other/Report.doc") == source_data) << posix::StepName(step);
     EXPECT_FALSE(Exists(tree / "c/Dst/Back.doc")) << posix::StepName(step);

@@ -179,7 +179,7 @@ void CheckNetworkFocus(Trial& clean, Trial& run) {
 // cmdOK_Click: unless the injected failure missed (Terminate cannot fail), the
 // transfer error report once, after whatever the clean run had asked before
 // the failing call; the dialog open with its values; the source whole; the
-// destination old, complete or (after Yes) gone; nothing else touched.
+// destination old or complete, never gone; nothing else touched.
 void CheckOK(const Scenario& s, Trial& clean, Trial& run, std::size_t n) {
   auto files = run.platform.Snapshot();
   auto before = run.files;
@@ -210,12 +210,10 @@ void CheckOK(const Scenario& s, Trial& clean, Trial& run, std::size_t n) {
   for (std::size_t i = 1; i < n; ++i) {
     if (clean.Call(i) == "ShowMessage") expected.push_back(kExists);
   }
-  const bool agreed = !expected.empty() && s.overwrite == MessageBoxResult::Yes;
   expected.push_back(kError);
   EXPECT_EQ(run.Texts(), expected);
   EXPECT_EQ(run.platform.Messages().back().style, MessageBoxStyle::OkExclamation);
-  EXPECT_TRUE(destination == old_destination || destination == test::kReport ||
-              (agreed && !destination))
+  EXPECT_TRUE(destination == old_destination || destination == test::kReport)
       << "destination " << destination.value_or("(gone)");
 }
 

@@ -66,9 +66,10 @@ TEST(HostileNames, ATypedNameReachesOnlyTheOneFileItNames) {
       {"a cut UTF-8 character", "D:\\Backup", "x\xC3", "D:\\Backup\\x\xC3"},
       {"leading space, beside the source", "C:\\My Documents", " REPORT.DOC",
        "C:\\My Documents\\ REPORT.DOC"},
-      {"another case of a file there", "D:\\Backup", "REPORT.DOC", "D:\\Backup\\REPORT.DOC", true},
-      {"trailing dot of a file there", "D:\\Backup", "report.doc.", "D:\\Backup\\report.doc", true},
-      {"trailing space of a file there", "D:\\Backup", "Report.doc ", "D:\\Backup\\Report.doc",
+      // The replaced file keeps its stored spelling.
+      {"another case of a file there", "D:\\Backup", "REPORT.DOC", "D:\\Backup\\Report.Doc", true},
+      {"trailing dot of a file there", "D:\\Backup", "report.doc.", "D:\\Backup\\Report.Doc", true},
+      {"trailing space of a file there", "D:\\Backup", "Report.doc ", "D:\\Backup\\Report.Doc",
        true},
   };
   for (const bool move : {false, true}) {

@@ -477,10 +477,11 @@ void SimulatedPlatform::DeleteFile(const std::string& path) {
                               [&](const auto& c) { return c.get() == &entry; }));
 }
 
-CopyOutcome SimulatedPlatform::RenameFile(const std::string& source,
-                                          const std::string& destination) {
+CopyOutcome SimulatedPlatform::RenameFile(const std::string& source, const std::string& destination,
+                                          Existing existing) {
   Begin("RenameFile");
-  file_operations_.push_back("RenameFile " + source + " > " + destination);
+  file_operations_.push_back("RenameFile " + source + " > " + destination +
+                             (existing == Existing::Replace ? " (replace)" : ""));
   Entry& from = Require(source);
   const Place to = Parse(destination);
   Entry& folder = ParentOf(to);
@@ -491,12 +492,23 @@ CopyOutcome SimulatedPlatform::RenameFile(const std::string& source,
   if (from.parent == nullptr || root_of(&from) != root_of(&folder)) {
     throw PlatformError("cannot move " + source + " to another drive");
   }
-  const Entry* old = Walk(to, to.parts.size());
-  if ((old != nullptr && old != &from) || from.in_use) throw PlatformError("cannot rename");
+  Entry* old = Walk(to, to.parts.size());
+  const bool replaces = old != nullptr && old != &from && existing == Existing::Replace &&
+                        !old->IsFolder() && !(old->attributes & (kReadOnly | kHidden | kSystem)) &&
+                        !old->in_use && !from.IsFolder();
+  if ((old != nullptr && old != &from && !replaces) || from.in_use) {
+    throw PlatformError("cannot rename");
+  }
   for (const Entry* e = &folder; e != nullptr; e = e->parent) {
     if (e == &from) throw PlatformError("cannot move a folder into itself");
   }
-  const std::string name = to.parts.back();
+  const std::string name = replaces ? old->name : to.parts.back();
+  if (replaces) {
+    // The old file goes in the step that puts the new one in its place.
+    auto& olds = folder.children;
+    olds.erase(
+        std::find_if(olds.begin(), olds.end(), [&](const auto& c) { return c.get() == old; }));
+  }
   if (!EqualsIgnoreCase(from.name, name) || from.parent != &folder) from.alias.clear();
   from.name = name;
   if (from.parent == &folder) return CopyOutcome::Done;  // a new name in place

@@ -37,6 +37,7 @@ TEST(Transfer, BuildsTheDestinationAndCopiesRenamesOrCopiesAndDeletes) {
     bool move;
     Steps steps;
     std::vector<std::string> operations;
+    bool replaces = false;  // a file is there, and the user answers Yes: never deleted first
   } cases[] = {
       {"copy into a root",
        false,
@@ -63,17 +64,38 @@ TEST(Transfer, BuildsTheDestinationAndCopiesRenamesOrCopiesAndDeletes) {
        [](FakeDialog& d) { d.TypeInto(ControlId::txtNetwork, "\\\\server\\public\\Inbox"); },
        {"CopyFile " + kSource + " > \\\\server\\public\\Inbox\\REPORT.DOC",
         "DeleteFile " + kSource}},
+      {"copy over a file there",
+       false,
+       OpenBackup,
+       {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC"},
+       true},
+      {"move within the drive over a file there",
+       true,
+       OpenArchive,
+       {"RenameFile " + kSource + " > C:\\Archive\\REPORT.DOC (replace)"},
+       true},
+      {"move to another drive over a file there",
+       true,
+       OpenBackup,
+       {"CopyFile " + kSource + " > D:\\Backup\\REPORT.DOC", "DeleteFile " + kSource},
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Session run(c.move);
     c.steps(run.dialog);
+    const std::string& last = c.operations.front();
+    const std::string destination =
+        last.substr(last.find("> ") + 2, last.find(".DOC") + 2 - last.find("> "));
+    if (c.replaces) {
+      run.platform.AddFile(destination, "old contents");
+      run.platform.Answer(MessageBoxResult::Yes);
+    }
     run.dialog.ClickOK();
     EXPECT_EQ(run.platform.FileOperations(), c.operations);
     EXPECT_TRUE(run.dialog.Ended());
-    EXPECT_TRUE(run.platform.Messages().empty());
-    const std::string& last = c.operations.front();
-    EXPECT_EQ(run.platform.Contents(last.substr(last.find("> ") + 2)), test::kReport);
+    EXPECT_EQ(run.platform.Messages().size(), c.replaces ? 1u : 0u);
+    EXPECT_EQ(run.platform.Contents(destination), test::kReport);
     EXPECT_EQ(run.platform.Exists(kSource), !c.move);
   }
 }
@@ -149,11 +171,13 @@ TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
   const struct {
     const char* operation;
     Steps steps;
-    bool copy_left;  // the copy made before a failed deletion of the source stays
+    bool copy_left;          // the copy made before a failed deletion of the source stays
+    bool replacing = false;  // over an old file, after Yes: it stays unless replaced whole
   } cases[] = {
-      {"SameFile", OpenBackup, false},    {"DirectoryLookup", OpenBackup, false},
-      {"CopyFile", OpenBackup, false},    {"DeleteFile", OpenBackup, true},
-      {"RenameFile", OpenArchive, false},
+      {"SameFile", OpenBackup, false},          {"DirectoryLookup", OpenBackup, false},
+      {"CopyFile", OpenBackup, false},          {"DeleteFile", OpenBackup, true},
+      {"RenameFile", OpenArchive, false},       {"CopyFile", OpenBackup, false, true},
+      {"RenameFile", OpenArchive, false, true}, {"DeleteFile", OpenBackup, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.operation);
@@ -161,14 +185,21 @@ TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
     c.steps(run.dialog);
     const std::string folder = run.dialog.State().DirPath();
     const std::string destination = folder + "\\REPORT.DOC";
+    if (c.replacing) {
+      run.platform.AddFile(destination, "old contents");
+      run.platform.Answer(MessageBoxResult::Yes);
+    }
     run.platform.FailOperation(c.operation);
     run.platform.Answer(MessageBoxResult::Ok);
     run.dialog.ClickOK();
 
-    EXPECT_EQ(run.platform.MessageTexts(), std::vector<std::string>{kError});
+    EXPECT_EQ(run.platform.MessageTexts().back(), kError);
     EXPECT_FALSE(run.dialog.Ended());
     EXPECT_EQ(run.platform.Contents(kSource), test::kReport);
-    EXPECT_EQ(run.platform.Exists(destination), c.copy_left);
+    EXPECT_EQ(run.platform.Exists(destination), c.copy_left || c.replacing);
+    if (c.replacing) {
+      EXPECT_EQ(run.platform.Contents(destination), c.copy_left ? test::kReport : "old contents");
+    }
     const DialogState& state = run.dialog.State();
     EXPECT_EQ(state.SourceFile, kSource);
     EXPECT_EQ(state.DirPath(), folder);
@@ -176,7 +207,7 @@ TEST(Transfer, AfterAFailureTheDialogStaysOpenWithItsValuesForAnotherTry) {
     EXPECT_TRUE(state.MoveSelected());
 
     run.platform.ClearFailures();
-    if (c.copy_left) run.platform.Answer(MessageBoxResult::Yes);
+    if (c.copy_left || c.replacing) run.platform.Answer(MessageBoxResult::Yes);
     run.dialog.ClickOK();
     EXPECT_TRUE(run.dialog.Ended());
     EXPECT_EQ(run.platform.Contents(destination), test::kReport);

@@ -157,8 +157,8 @@ void FileOperations(Check& check) {
   WriteFileText(dir + L"\\c.txt", "second");
   Win32FileSystem platform;
   const auto identity = FileIdentity(dir + L"\\c.txt");
-  platform.RenameFile(d + "\\c.txt", d + "\\a.txt");
-  platform.RenameFile(d + "\\a.txt", d + "\\c.txt");
+  platform.RenameFile(d + "\\c.txt", d + "\\a.txt", Existing::Refuse);
+  platform.RenameFile(d + "\\a.txt", d + "\\c.txt", Existing::Refuse);
   check.That(identity != 0 && FileIdentity(dir + L"\\c.txt") == identity,
              "rename keeps the file itself");
 
@@ -166,8 +166,9 @@ void FileOperations(Check& check) {
   for (const char* name : {"CON.txt", "nul", "com1", "x.", "x ", "Lpt3.doc"}) {
     check.That(Throws([&] { platform.CopyFile(d + "\\c.txt", d + "\\" + name); }),
                std::string("copy refuses ") + name);
-    check.That(Throws([&] { platform.RenameFile(d + "\\c.txt", d + "\\" + name); }),
-               std::string("rename refuses ") + name);
+    check.That(
+        Throws([&] { platform.RenameFile(d + "\\c.txt", d + "\\" + name, Existing::Refuse); }),
+        std::string("rename refuses ") + name);
   }
   check.That(!Exists(dir + L"\\x"), "no file x was made");
   check.That(Throws([&] { platform.DeleteFile(d + "\\c.txt."); }), "delete refuses c.txt.");

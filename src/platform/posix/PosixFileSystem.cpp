@@ -257,7 +257,8 @@ void PosixFileSystem::DeleteFile(const std::string& path) {
   posix::DeleteRegularFile({target.folder, *target.stored});
 }
 
-CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::string& destination,
+                                        Existing existing) {
   const Target from = resolver_->Locate(source);
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
@@ -268,7 +269,18 @@ CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::st
     const bool same_folder = ::stat(from.folder.c_str(), &a) == 0 &&
                              ::stat(to.folder.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
                              a.st_ino == b.st_ino;
-    if (!same_folder || *to.stored != *from.stored) Fail(destination, EEXIST);
+    const bool itself = same_folder && *to.stored == *from.stored;
+    if (!itself && existing == Existing::Replace) {
+      // The durable copy over the old file, which stays whole until then,
+      // and only then the source removed.
+      const Place source_place{from.folder, *from.stored};
+      const CopyOutcome copied =
+          posix::CopyRegularFile(source_place, {to.folder, *to.stored}, true, Progress(progress_));
+      if (copied == CopyOutcome::Stopped) return copied;
+      posix::DeleteRegularFile(source_place);
+      return CopyOutcome::Done;
+    }
+    if (!itself) Fail(destination, EEXIST);
     // The destination names the source itself: by its own name or alias
     // nothing changes; in another letter case the name is re-cased.
     const std::string given = posix::LinuxName(to.given);

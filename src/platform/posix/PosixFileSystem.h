@@ -96,7 +96,8 @@ class PosixFileSystem final : public FileSystem {
   std::string DirectoryLookup(const std::string& name, int attributes) override;
   CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination,
+                         Existing existing) override;
   std::vector<DriveInfo> DriveList() override;
   // Also accepts an absolute Linux path ("/mnt/nas/backup") and an smb URL
   // ("smb://nas/backup/dir"); the result is always in drive form.

@@ -416,17 +416,27 @@ void Win32FileSystem::DeleteFile(const std::string& path) {
   }
 }
 
-CopyOutcome Win32FileSystem::RenameFile(const std::string& source, const std::string& destination) {
+CopyOutcome Win32FileSystem::RenameFile(const std::string& source, const std::string& destination,
+                                        Existing existing) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
   const std::wstring to = LongForm(FullPath(Widen(destination)));
-  // Never replaces: the move fails when the destination exists. Where one
+  // Without Replace the move fails when the destination exists. Where one
   // drive letter spans two volumes (a mounted folder), Windows copies, flushes
   // and only then removes the source.
+  DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+  if (existing == Existing::Replace) {
+    const DWORD old = GetFileAttributesW(to.c_str());
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                       FILE_ATTRIBUTE_DIRECTORY;
+    if (old != INVALID_FILE_ATTRIBUTES && (old & kept)) {
+      throw PlatformError("read-only, hidden, system or folder destination: " + destination);
+    }
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  }
   Transfer transfer;
-  transfer.work = [&from, &to](Transfer& self) -> DWORD {
-    return MoveFileWithProgressW(from.c_str(), to.c_str(), &TransferProgress, &self,
-                                 MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)
+  transfer.work = [&from, &to, flags](Transfer& self) -> DWORD {
+    return MoveFileWithProgressW(from.c_str(), to.c_str(), &TransferProgress, &self, flags)
                ? 0
                : GetLastError();
   };

@@ -59,7 +59,8 @@ class Win32FileSystem final : public FileSystem {
   std::string DirectoryLookup(const std::string& name, int attributes) override;
   CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
   void DeleteFile(const std::string& path) override;
-  CopyOutcome RenameFile(const std::string& source, const std::string& destination) override;
+  CopyOutcome RenameFile(const std::string& source, const std::string& destination,
+                         Existing existing) override;
   std::vector<DriveInfo> DriveList() override;
   std::string OpenFolder(const std::string& folder) override;
   std::vector<std::string> SubFolders(const std::string& folder) override;
