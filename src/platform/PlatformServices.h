@@ -4,8 +4,9 @@
 // three characters letter, colon, backslash ("C:\"), a network folder begins
 // with two backslashes ("\\server\share\dir"). Every operation that takes a
 // name or a path matches directory entries without regard to letter case and
-// accepts an 8.3 short alias in place of a long name. Each platform layer
-// (posix/, win32/) translates this form to its operating system.
+// accepts an 8.3 short alias in place of a long name; an entry whose name is
+// spelled exactly so, letter case included, comes before any other. Each
+// platform layer (posix/, win32/) translates this form to its operating system.
 //
 // Every operation either succeeds or throws PlatformError. The logic catches
 // PlatformError at each handler's one failure handler; nothing else is thrown
@@ -23,6 +24,14 @@
 //     On Linux an entry is hidden when its name starts with '.', a system
 //     entry when it is neither a regular file nor a folder (a device, FIFO,
 //     socket or broken link), read-only when its owner may not write it.
+//   - Letter case. A Linux folder may hold twins, names that differ only in
+//     letter case ("plain.txt", "Plain.txt"); Windows cannot. A name spelled
+//     exactly as one twin names that one. A name that matches twins only
+//     without regard to case is ambiguous: a lookup gives the first, every
+//     other operation throws. On Linux CopyFile replaces only a file named
+//     exactly: the core deletes a file before it copies over its name, and
+//     then a twin, or an entry whose generated alias has moved up, would
+//     answer to that name.
 //   - Order. A folder's own order is its file system's on Windows (name
 //     order on NTFS, the Linux folder's order under Wine) and byte order of
 //     the names on Linux.
@@ -94,8 +103,9 @@ class PlatformServices {
   // which it was entered ("C:\MYDOCU~1" stays so); a root keeps its backslash.
   virtual std::string CurrentDirectory() = 0;
 
-  // The stored name of the first entry, in the folder's own order, that
-  // matches the last component of `name` (looked up in the working directory
+  // The stored name of the entry spelled exactly as the last component of
+  // `name`, else of the first entry, in the folder's own order, that
+  // matches it (looked up in the working directory
   // when `name` holds no folder); '*' and '?' there match as patterns, on
   // long names and aliases alike. Returns "" when nothing matches, and for
   // "", "." and "..", which name the folder itself or its parent, never an
@@ -109,7 +119,8 @@ class PlatformServices {
   virtual std::string DirectoryLookup(const std::string& name, int attributes) = 0;
 
   // Copies a file, replacing an ordinary file at the destination (which
-  // keeps its stored spelling). Throws when the source cannot be read or is
+  // keeps its stored spelling; on Linux only one named exactly: see Letter
+  // case above). Throws when the source cannot be read or is
   // a folder, and when the destination is the source itself under any
   // spelling, a folder, a read-only, hidden or system entry, a pattern, or
   // in a folder that is missing or on a drive that is not ready. Returns
@@ -157,7 +168,7 @@ class PlatformServices {
   // the folder cannot be opened (missing, not a folder, drive not ready).
   // A drive alone ("D:") is that drive's working directory.
   //   OpenFolder("d:\backup\") => "D:\Backup"
-  //   OpenFolder("D:") => "D:\"   (D:'s working directory its root)
+  //   OpenFolder("d:") => "D:\Backup"   (D:'s working directory D:\BACKUP)
   virtual std::string OpenFolder(const std::string& folder) = 0;
 
   // The names of the folders in `folder` that the directory list shows

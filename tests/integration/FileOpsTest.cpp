@@ -77,7 +77,7 @@ TEST_F(FileOps, CopyReplacesAnOrdinaryFileAndKeepsModeAndTime) {
   const timeval times[2] = {{1000000000, 0}, {1200000000, 0}};
   ASSERT_EQ(::utimes((tree / "c/Src/Report.doc").c_str(), times), 0);
 
-  platform->CopyFile("C:\\SRC\\REPORT.DOC", "C:\\Dst\\OLD.DOC");
+  platform->CopyFile("C:\\SRC\\REPORT.DOC", "C:\\Dst\\Old.doc");
   EXPECT_TRUE(ReadAll(tree / "c/Dst/Old.doc") == source_data);
   EXPECT_EQ(ModeOf(tree / "c/Dst/Old.doc"), 0440u);
   struct stat st {};

@@ -256,6 +256,13 @@ CopyOutcome PosixPlatform::CopyFile(const std::string& source, const std::string
   if (!from.stored) Fail(source, ENOENT);
   const Target to = resolver_->Locate(destination);
   if (!to.stored) CheckNewName(to.given, destination);
+  // Only the file named exactly is replaced. The core deletes a file there
+  // (after asking) before it copies; what the name reaches then by letter
+  // case or by an alias is another file: the twin of the one deleted, or the
+  // entry whose alias number moved up.
+  if (to.stored && posix::LinuxName(to.given) != *to.stored) {
+    Fail(destination + ": reaches " + *to.stored + " only by another spelling");
+  }
   const Place dest{to.folder, to.stored ? *to.stored : posix::LinuxName(to.given)};
   return posix::CopyRegularFile({from.folder, *from.stored}, dest, true, Progress());
 }
@@ -340,7 +347,6 @@ std::string PosixPlatform::OpenFolder(const std::string& folder) {
     if (!form) Fail("no drive holds " + folder);
     text = *form;
   }
-  if (text.size() == 2 && text[1] == ':') text += '\\';
   const DrivePath path = resolver_->Parse(text);
   const std::string native = resolver_->Folder(path, folder);
   DIR* dir = opendir(native.c_str());
