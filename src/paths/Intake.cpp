@@ -8,12 +8,16 @@
 namespace tarnivo {
 namespace {
 
-// The spelling through which a stored name is entered and shown: ToCase's,
-// unless that would name another entry or none (" Notes" trims to "Notes",
-// "ıx" capitalises to "Ix", which matches "IX"); then the stored name itself.
-std::string Spelling(const std::string& stored) {
+// The spelling through which a name stored in the working directory is
+// entered and shown: ToCase's where the platform finds that very entry
+// through it, else the stored name itself. ToCase's spelling may name
+// another entry or none: " Notes" trims to "Notes", "ıx" capitalises to
+// "Ix", which matches "IX", and on Linux "plain.txt" and "Plain.txt" can be
+// two files.
+std::string Spelling(FileSystem& files, const std::string& stored) {
   const std::string cased = ToCase(stored);
-  return EqualsIgnoreCase(cased, stored) ? cased : stored;
+  if (cased == stored) return stored;
+  return files.DirectoryLookup(cased, kLookupAll) == stored ? cased : stored;
 }
 
 }  // namespace
@@ -72,12 +76,12 @@ std::string InitDir(const PlatformServices& platform, const std::string& path) {
       if (stored.empty()) throw PlatformError("not found: " + component);
       rest = rest.substr(p + 1);
       if (rest.find('\\') == std::string::npos) break;
-      files.ChangeDirectory(Spelling(stored));
+      files.ChangeDirectory(Spelling(files, stored));
     }
 
     const std::string cur = files.CurrentDirectory();
     const char* separator = CharCount(cur) == 3 ? "" : "\\";
-    return cur + separator + Spelling(stored);
+    return cur + separator + Spelling(files, stored);
   } catch (const PlatformError&) {
     FileFout(platform.desktop);
   }

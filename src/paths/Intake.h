@@ -16,9 +16,10 @@ struct PlatformServices;
 std::string SourceFromCommandLine(const std::string& command_line);
 
 // Resolves `path` component by component to its stored names, entering each
-// folder on the way, and returns the full path: the folders as entered
-// (stored names passed through ToCase) and the stored file name through
-// ToCase (or as stored, where ToCase's spelling would name another entry).
+// folder on the way, and returns the full path: each folder as entered and
+// the file's name, each its stored name passed through ToCase where a lookup
+// of that spelling finds the stored entry itself, else the stored name (on
+// Linux, "Plain.txt" may be another file beside "plain.txt").
 // Leaves the file's drive current and its folder the working directory. Only
 // a drive-rooted path ("C:\...") is taken, and a component holding '*', '?',
 // '/' or ':' names no file. Any failure shows "File not found !!" and ends

@@ -5,8 +5,9 @@
 // three characters letter, colon, backslash ("C:\"), a network folder begins
 // with two backslashes ("\\server\share\dir"). Every operation that takes a
 // name or a path matches directory entries without regard to letter case and
-// accepts an 8.3 short alias in place of a long name. Each platform layer
-// (posix/, win32/) translates this form to its operating system.
+// accepts an 8.3 short alias in place of a long name; an entry whose name is
+// spelled exactly so, letter case included, comes before any other. Each
+// platform layer (posix/, win32/) translates this form to its operating system.
 //
 // Every operation either succeeds or throws PlatformError. The logic catches
 // PlatformError at each handler's one failure handler; nothing else is thrown
@@ -24,6 +25,11 @@
 //     On Linux an entry is hidden when its name starts with '.', a system
 //     entry when it is neither a regular file nor a folder (a device, FIFO,
 //     socket or broken link), read-only when its owner may not write it.
+//   - Letter case. A Linux folder may hold twins, names that differ only in
+//     letter case ("plain.txt", "Plain.txt"); Windows cannot. A name spelled
+//     exactly as one twin names that one. A name that matches twins only
+//     without regard to case is ambiguous: a lookup gives the first, every
+//     other operation throws.
 //   - Order. A folder's own order is its file system's on Windows (name
 //     order on NTFS, the Linux folder's order under Wine) and byte order of
 //     the names on Linux.
@@ -71,10 +77,10 @@ class FileSystem {
   // which it was entered ("C:\MYDOCU~1" stays so); a root keeps its backslash.
   virtual std::string CurrentDirectory() = 0;
 
-  // The stored name of the first entry, in the folder's own order, that
-  // matches the last component of `name` (looked up in the working directory
-  // when `name` holds no folder); '*' and '?' there match as patterns, on
-  // long names and aliases alike. Returns "" when nothing matches, and for
+  // The stored name of the entry spelled exactly as the last component of
+  // `name`, else of the first entry, in the folder's own order, that matches
+  // it (looked up in the working directory when `name` holds no folder); '*' and '?' there match as
+  // patterns, on long names and aliases alike. Returns "" when nothing matches, and for
   // "", "." and "..", which name the folder itself or its parent, never an
   // entry of it (so a path through ".." never resolves, on any system).
   // Throws when the drive is not ready or the name is malformed. Hidden (2),

@@ -36,11 +36,17 @@ struct TreeEntry {
   std::string path;  // "C:\Docs\notes.txt"; parents come first
   unsigned attributes = 0;
   std::string contents;
+  // A twin: its name differs only in letter case from another entry's in
+  // its folder. Only Linux folders hold twins; the other worlds leave it out.
+  bool twin = false;
 };
 
 // The starting tree, each folder's entries in name order (so that the
 // folder's own order is the same on every platform that keeps one).
 const std::vector<TreeEntry>& StartingTree();
+
+// Whether the worlds of `impl` hold the tree's twins.
+bool HoldsTwins(Impl impl);
 
 class World {
  public:

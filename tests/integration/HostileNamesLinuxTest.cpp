@@ -161,6 +161,9 @@ class HostileNamesLinux : public ::testing::Test {
     WriteAll(tree / "d/Dst/Other.doc", "other");
     WriteAll(tree / "d/Dst/Twin.doc", "twin 1");
     WriteAll(tree / "d/Dst/TWIN.DOC", "twin 2");
+    WriteAll(tree / "d/Dst/\xE2\x84\xAAilo.doc", "the Kelvin sign folds to k");
+    WriteAll(tree / "d/Dst/Letter to Ann.doc", "LETTER~1.DOC");
+    WriteAll(tree / "d/Dst/Letter to Bob.doc", "LETTER~2.DOC until Ann's goes");
     WriteAll(tree / "d/Dst/time 10:30.doc", "colon");
     WriteAll(tree / "d/Dst/x\xEF\x80\xBA.doc", "a private-use character on disk");
     ASSERT_EQ(
@@ -207,8 +210,9 @@ class HostileNamesLinux : public ::testing::Test {
 TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
   // `creates`: the entry (relative to the tree) that holds the new file; ""
   // when the name is refused with the error report and nothing changes.
-  // `replaces`: the entry that gives way to it. `asks`: the name stands for
-  // an ordinary file there, so the user is asked first.
+  // `replaces`: the entry that gives way to it (when the user agrees, also
+  // where nothing is created). `asks`: the name stands for an ordinary file
+  // there, so the user is asked first.
   const std::string k300 = std::string(300, 'n');
   const struct {
     const char* family;
@@ -233,6 +237,11 @@ TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
       // A replaced file keeps its stored spelling.
       {"another case of a file there", "OTHER.DOC", "d/Dst/Other.doc", "", true},
       {"two files that differ only in case", "twin.doc", ""},
+      // The entry the question asked about is the one replaced, never a twin
+      // or an entry beside it whose alias is numbered after it.
+      {"one of them spelled exactly", "Twin.doc", "d/Dst/Twin.doc", "", true},
+      {"an alias", "LETTER~1.DOC", "d/Dst/Letter to Ann.doc", "", true},
+      {"a Kelvin sign there", "kilo.doc", "d/Dst/\xE2\x84\xAAilo.doc", "", true},
       {"a link to another file", "LINK.DOC", "d/Dst/link.doc", "", true},
       {"a link to the source", "to-source.doc", ""},
       {"a link to nothing", "dangling.doc", ""},
@@ -264,12 +273,13 @@ TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
         const bool ended =
             Transfer(tree / "c/Src/Report.doc", {move, "D:\\Dst", c.name, answer}, shown);
 
-        const bool done = !c.creates.empty() && answer == MessageBoxResult::Yes;
+        const bool yes = answer == MessageBoxResult::Yes;
+        const bool done = !c.creates.empty() && yes;
         std::vector<Shown> boxes;
         if (c.asks) boxes.push_back(kAskOverwrite);
-        if (c.creates.empty()) boxes.push_back(kTransferError);
+        if (c.creates.empty() && yes) boxes.push_back(kTransferError);
+        if (yes && !c.replaces.empty()) expected.erase(c.replaces);
         if (done) {
-          if (!c.replaces.empty()) expected.erase(c.replaces);
           expected[c.creates] = "file " + kReport;
           if (move) expected.erase("c/Src/Report.doc");
         }

@@ -26,6 +26,8 @@ class Paths : public ::testing::Test {
     MakeDir(tree / "c/dup");
     WriteAll(tree / "c/dup/Photo.jpg", "1");
     WriteAll(tree / "c/dup/photo.JPG", "2");
+    WriteAll(tree / "c/dup/plain.txt", "3");
+    WriteAll(tree / "c/dup/Plain.txt", "4");
     MakeDir(tree / "c/Music");
     MakeDir(tree / "c/music");
     WriteAll(tree / "c/caf\xC3\xA9.txt", "utf8");  // café in UTF-8
@@ -256,6 +258,7 @@ TEST_F(Paths, IntakeResolvesAliasesToStoredNamesThroughTheCore) {
       {"c:\\my documents\\readme.txt", "C:\\My Documents\\Readme.txt", "c/My Documents"},
       {"C:\\README.TXT", "C:\\Readme.txt", "c"},
       {"D:\\BACKUP", "D:\\Backup", "d"},
+      {"C:\\dup\\plain.txt", "C:\\Dup\\plain.txt", "c/dup"},  // "Plain.txt" is another file
   };
   for (const auto& c : cases) {
     EXPECT_EQ(InitDir({*platform, ui}, c.path), c.resolved) << c.path;

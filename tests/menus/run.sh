@@ -16,6 +16,11 @@ export XDG_CONFIG_DIRS=$T/etc/xdg
 mkdir -p "$HOME"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Each named command must be there: a check that cannot run is a failure.
+need() {
+  local c
+  for c; do command -v "$c" >/dev/null || fail "$c is missing (tools/install-deps.sh installs it)"; done
+}
 LABEL='Copy or Move with Tarnivo…'
 MENUS=$DIR/data/menus
 
@@ -181,6 +186,7 @@ STANDIN
 }
 
 case_not_default() {
+  need xdg-mime gio update-desktop-database
   local prefix=$T/usr
   cmake --install "$DIR" --prefix "$prefix" >/dev/null
   for f in bin/tarnivo bin/tarnivo-menus share/applications/tarnivo.desktop \

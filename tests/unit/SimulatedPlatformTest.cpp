@@ -40,6 +40,7 @@ class SimulatedWorld : public contract::World {
     p.AddDrive('D');
     p.AddDrive('E', "", false);
     for (const contract::TreeEntry& e : contract::StartingTree()) {
+      if (e.twin && !contract::HoldsTwins(contract::Impl::Simulated)) continue;
       const std::string alias = AliasOf(e.path.substr(e.path.rfind('\\') + 1));
       aliases_[e.path] = alias;
       if (e.attributes & contract::kFolder) {

@@ -17,7 +17,8 @@ TEST(Text, DecodeEscapesOrReplacesWhatIsNotUtf8) {
       {"", 0, U""},
       {"C:\\Dir\\a.txt", 12, U"C:\\Dir\\a.txt"},
       {"Ärger.doc", 9, U"Ärger.doc"},
-      {"\U0001F4C4.txt", 5, U"\U0001F4C4.txt"},                   // a four-byte character
+      {"\U0001F4C4.txt", 5, U"\U0001F4C4.txt"},  // a four-byte character
+      {"\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80", 3, U"\u0080\u0800\U00010000"},  // least per length
       {"\xFF\xFE", 2, U"\uFFFD\uFFFD"},                           // stray bytes count one each
       {"a\xE2\x82", 3, U"a\uFFFD\uFFFD"},                         // a sequence cut short at the end
       {"\xC0\xAF", 2, U"\uFFFD\uFFFD"},                           // overlong '/'

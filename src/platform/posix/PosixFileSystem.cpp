@@ -319,7 +319,6 @@ std::string PosixFileSystem::OpenFolder(const std::string& folder) {
     if (!form) Fail("no drive holds " + folder);
     text = *form;
   }
-  if (text.size() == 2 && text[1] == ':') text += '\\';
   const DrivePath path = resolver_->Parse(text);
   const std::string native = resolver_->Folder(path, folder);
   DIR* dir = opendir(native.c_str());

@@ -23,9 +23,11 @@
 // so they are the same on every run.
 // Hidden: a name that starts with '.'. System: neither a regular file nor a
 // folder. Read-only: no write permission for the owner. The folder's own
-// order is name order. Entries that differ only in letter case make their
-// name ambiguous: a lookup returns the first, but an operation that acts on
-// the entry (copy, delete, rename, entering a folder) fails.
+// order is name order. Of entries that differ only in letter case, a name
+// spelled exactly as one names that one; a name that matches them only
+// without regard to case is ambiguous: a lookup returns the first, but an
+// operation that acts on the entry (copy, delete, rename, entering a folder)
+// fails.
 //
 // Operations that act on a file never lose data: CopyFile writes a temporary
 // file beside the destination and publishes it in one atomic rename after the

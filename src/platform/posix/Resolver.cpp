@@ -47,9 +47,9 @@ bool SameName(std::string_view entry, const std::string& wanted, const std::u32s
   return FoldKey(std::string(entry)) == key;
 }
 
-// Walks `parts` down from `native`, each part matched without regard to case
-// or by its alias; stops at the first part that is missing, ambiguous or not
-// a folder.
+// Walks `parts` down from `native`, each part matched exactly, else without
+// regard to case or by its alias; stops at the first part that is missing,
+// ambiguous or not a folder.
 Walk WalkFolders(std::string native, std::vector<std::string> parts) {
   Walk walk;
   walk.native = std::move(native);
@@ -208,6 +208,12 @@ std::vector<Listing::Entry> Listing::Named(const std::string& name) {
         found.push_back({std::string(names[at]), kept[at].type, kept[at].native});
       }
     }
+  }
+  // Of entries that differ only in letter case, the one spelled exactly so.
+  if (found.size() > 1) {
+    const auto exact =
+        std::find_if(found.begin(), found.end(), [&](const Entry& e) { return e.name == name; });
+    if (exact != found.end()) return {*exact};
   }
   std::sort(found.begin(), found.end(), ByName);
   return found;

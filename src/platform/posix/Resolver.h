@@ -1,7 +1,7 @@
 // Where a drive-form path leads on the Linux file system: the drive table,
 // each drive's working directory, and the one walk from a drive's (or a
-// mounted share's) folder down to an entry, each name matched without regard
-// to letter case or by its 8.3 alias.
+// mounted share's) folder down to an entry, each name matched exactly, else
+// without regard to letter case or by its 8.3 alias.
 #pragma once
 
 #include <cstddef>
@@ -73,7 +73,12 @@ class Listing {
   // The alias of each entry of All(), "" where it needs none.
   const std::vector<std::string>& Aliases();
 
-  // The entries that `name` names, by long name or alias, in name order.
+  // The entries that `name` names, by long name or alias, in name order;
+  // only the entry named exactly so, letter case included, where there is
+  // one. More than one: entries that differ only in letter case, none of
+  // them spelled as `name`.
+  //   {"Plain.txt", "plain.txt"}: "plain.txt" => {"plain.txt"},
+  //                               "PLAIN.TXT" => {"Plain.txt", "plain.txt"}
   std::vector<Entry> Named(const std::string& name);
 
   struct Kind {
