@@ -5,25 +5,13 @@
 #include "dialog/ControlTable.h"
 #include "paths/Intake.h"
 #include "paths/PathText.h"
+#include "text/ScopeExit.h"
 #include "text/Text.h"
 
 namespace tarnivo {
 namespace {
 
 constexpr int kFileNameSelectLength = 255;
-
-// Sets a flag for as long as it lives, however the scope is left (Terminate
-// unwinds in the tests).
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 
@@ -53,7 +41,8 @@ template <class Event>
 bool frmMain::Dispatch(Event&& event) {
   if (running_) return false;
   {
-    FlagScope running(running_);
+    running_ = true;
+    const ScopeExit idle([this] { running_ = false; });  // Terminate unwinds in the tests
     event();
     if (std::exchange(drives_changed_, false)) {
       try {

@@ -149,4 +149,36 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return true;
 }
 
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string UnescapeHex(const std::string& text, const std::string& lead) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!lead.empty() && text.compare(i, lead.size(), lead) == 0 &&
+        i + lead.size() + 2 <= text.size()) {
+      const int hi = HexValue(text[i + lead.size()]);
+      const int lo = HexValue(text[i + lead.size() + 1]);
+      if (hi >= 0 && lo >= 0) {
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += lead.size() + 1;
+        continue;
+      }
+    }
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
 }  // namespace tarnivo

@@ -65,4 +65,29 @@ std::string TrimSpaces(const std::string& text);
 // Equal after simple case folding: EqualsIgnoreCase("Ärger", "äRGER") => true.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
+// --- ASCII, for drive letters and escapes, in any character type.
+
+// IsAsciiLetter('q') => true, IsAsciiLetter(L'1') => false, IsAsciiLetter(U'é') => false.
+template <class Char>
+constexpr bool IsAsciiLetter(Char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// UpperLetter('q') => 'Q', UpperLetter(L'é') => L'é': only a to z change.
+template <class Char>
+constexpr Char UpperLetter(Char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+// No byte above 0x7F: IsAscii("a.txt") => true, IsAscii("é") => false.
+bool IsAscii(std::string_view text);
+
+// The value of a hexadecimal digit: '7' => 7, 'b' => 11, 'x' => -1.
+int HexValue(char c);
+
+// Each escape `lead` + two hex digits turned into that byte; a lead without
+// them stays as it is.
+//   UnescapeHex("a%20b%2", "%") => "a b%2"   UnescapeHex("x\x2fy", "\x") => "x/y"
+std::string UnescapeHex(const std::string& text, const std::string& lead);
+
 }  // namespace tarnivo

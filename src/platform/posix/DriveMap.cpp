@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "text/Text.h"
+
 namespace tarnivo::posix {
 namespace {
 
@@ -27,32 +29,6 @@ std::vector<std::string> SplitNative(const std::string& path) {
 std::string LastName(const std::string& dir) {
   const std::size_t slash = dir.rfind('/');
   return slash == std::string::npos ? dir : dir.substr(slash + 1);
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Undoes an escape of the form <lead>HH ("\x20" in udev names, "%20" in
-// GVfs names).
-std::string Unescape(const std::string& text, const std::string& lead) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, lead.size(), lead) == 0 && i + lead.size() + 2 <= text.size()) {
-      const int hi = HexValue(text[i + lead.size()]);
-      const int lo = HexValue(text[i + lead.size() + 1]);
-      if (hi >= 0 && lo >= 0) {
-        out.push_back(static_cast<char>(hi * 16 + lo));
-        i += lead.size() + 1;
-        continue;
-      }
-    }
-    out.push_back(text[i]);
-  }
-  return out;
 }
 
 std::string RealPath(const std::string& path) {
@@ -210,7 +186,7 @@ std::vector<ShareMount> NetworkShares(const std::vector<MountEntry>& mounts,
         const std::size_t eq = item.find('=');
         if (eq != std::string::npos) {
           const std::string key = item.substr(0, eq);
-          const std::string value = Unescape(item.substr(eq + 1), "%");
+          const std::string value = UnescapeHex(item.substr(eq + 1), "%");
           if (key == "server") server = value;
           if (key == "share") share = value;
         }
@@ -236,7 +212,7 @@ std::string VolumeLabel(const std::string& device) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
       if (RealPath(by_label + "/" + name) == real_device) {
-        label = Unescape(name, "\\x");
+        label = UnescapeHex(name, "\\x");
         break;
       }
     }

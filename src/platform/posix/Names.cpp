@@ -110,11 +110,6 @@ std::string AsciiUpper(std::string s) {
   return s;
 }
 
-bool IsAscii(std::string_view name) {
-  return std::none_of(name.begin(), name.end(),
-                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 // The spelling that a name which needs no alias keeps from every alias: its
 // own in capitals, or that of the 8.3 name its letters fold to ("\u212A~1"
 // with the Kelvin sign is found by "K~1"); "" for none.

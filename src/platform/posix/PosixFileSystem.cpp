@@ -15,9 +15,12 @@
 
 #include "platform/posix/DriveMap.h"
 #include "platform/posix/FileOps.h"
+#include "platform/posix/Listing.h"
 #include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
+#include "platform/posix/PosixUtil.h"
 #include "platform/posix/Resolver.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {
@@ -36,34 +39,6 @@ using posix::Place;
 using posix::SplitLast;
 using posix::Target;
 using posix::Walk;
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string PercentDecode(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      const int hi = HexValue(text[i + 1]);
-      const int lo = HexValue(text[i + 2]);
-      if (hi >= 0 && lo >= 0) {
-        out.push_back(static_cast<char>(hi * 16 + lo));
-        i += 2;
-        continue;
-      }
-    }
-    out.push_back(text[i]);
-  }
-  return out;
-}
 
 // The copy's progress as told to `progress`; a copy nobody watches runs to
 // its end.
@@ -84,27 +59,7 @@ void CheckNewName(const std::string& name, const std::string& path) {
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(std::optional<std::vector<posix::Drive>> pinned)
-    : resolver_(std::make_unique<posix::Resolver>()) {
-  resolver_->pinned = pinned.has_value();
-  resolver_->drives = pinned ? std::move(*pinned) : posix::DefaultDrives(posix::ReadMounts());
-
-  // The current drive and its folder are where the process was started.
-  char buffer[PATH_MAX];
-  std::optional<std::string> here;
-  if (::getcwd(buffer, sizeof buffer) != nullptr) here = resolver_->DriveForm(buffer, true);
-  if (here && here->size() >= 2 && here->at(1) == ':') {
-    resolver_->current = here->at(0);
-    resolver_->cwd[resolver_->current] =
-        posix::Resolver::Normal({}, posix::Resolver::Split(here->substr(2)));
-  } else if (!resolver_->drives.empty()) {
-    // Started outside every drive: the first drive's root is current, and
-    // the process goes there when it can (a drive that is not ready says so
-    // at its first use).
-    resolver_->current = resolver_->drives.front().letter;
-    if (::chdir(resolver_->drives.front().root.c_str()) != 0)
-      resolver_->cwd[resolver_->current].clear();
-  }
-}
+    : resolver_(std::make_unique<posix::Resolver>(std::move(pinned))) {}
 
 PosixFileSystem::~PosixFileSystem() = default;
 
@@ -148,7 +103,7 @@ std::string PosixFileSystem::CommandLineOf(const std::vector<std::string>& args)
       const std::size_t slash = text.find('/', 7);
       if (slash != std::string::npos &&
           (slash == 7 || text.compare(7, slash - 7, "localhost") == 0)) {
-        native = PercentDecode(text.substr(slash));
+        native = UnescapeHex(text.substr(slash), "%");
       }
     } else if (!text.empty() && text.front() == '/') {
       native = text;
@@ -184,39 +139,17 @@ std::string PosixFileSystem::CommandLineOf(const std::vector<std::string>& args)
 
 void PosixFileSystem::ChangeDrive(const std::string& drive) {
   if (drive.empty() || !IsAsciiLetter(drive[0])) Fail("not a drive: " + drive);
-  const char letter = UpperLetter(drive[0]);
-  const Drive* d = resolver_->FindDrive(letter);
-  if (d == nullptr) Fail(drive + " is not a drive");
-  if (!resolver_->Ready(*d)) Fail(drive + " is not ready");
-  DrivePath path;
-  path.letter = letter;
-  path.parts = resolver_->CwdOf(letter);
-  std::string native;
-  try {
-    native = resolver_->Folder(path, drive);
-  } catch (const PlatformError&) {
-    // Its folder has gone since: the drive is entered at its root.
-    resolver_->cwd[letter].clear();
-    native = d->root;
-  }
-  if (::chdir(native.c_str()) != 0) Fail("chdir " + native, errno);
-  resolver_->current = letter;
+  resolver_->EnterDrive(UpperLetter(drive[0]));
 }
 
 void PosixFileSystem::ChangeDirectory(const std::string& path) {
   if (path.empty()) Fail("malformed path: empty");
-  const DrivePath parsed = resolver_->Parse(path);
-  if (parsed.network) Fail("a working directory is on a drive: " + path);
-  const std::string native = resolver_->Folder(parsed, path);
-  if (parsed.letter == resolver_->current && ::chdir(native.c_str()) != 0) {
-    Fail("chdir " + native, errno);
-  }
-  resolver_->cwd[parsed.letter] = parsed.parts;
+  resolver_->EnterFolder(resolver_->Parse(path), path);
 }
 
 std::string PosixFileSystem::CurrentDirectory() {
-  return std::string(1, resolver_->current) + ":\\" +
-         Join(resolver_->CwdOf(resolver_->current), "\\");
+  return std::string(1, resolver_->Current()) + ":\\" +
+         Join(resolver_->CwdOf(resolver_->Current()), "\\");
 }
 
 std::string PosixFileSystem::DirectoryLookup(const std::string& name, int attributes) {
@@ -295,9 +228,8 @@ CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::st
 }
 
 std::vector<DriveInfo> PosixFileSystem::DriveList() {
-  if (!resolver_->pinned) posix::AddNewMounts(resolver_->drives, posix::ReadMounts());
   std::vector<DriveInfo> list;
-  for (const Drive& d : resolver_->drives) list.push_back({d.letter, d.label});
+  for (const Drive& d : resolver_->Drives()) list.push_back({d.letter, d.label});
   return list;
 }
 
@@ -305,11 +237,11 @@ std::string PosixFileSystem::OpenFolder(const std::string& folder) {
   if (folder.empty()) Fail("malformed path: empty");
   std::string text = folder;
   if (text.rfind("smb://", 0) == 0) {
-    text = PercentDecode(text.substr(6));
+    text = UnescapeHex(text.substr(6), "%");
     std::replace(text.begin(), text.end(), '/', '\\');
     text = "\\\\" + text;
   } else if (text.rfind("file://", 0) == 0) {
-    text = PercentDecode(text.substr(7));
+    text = UnescapeHex(text.substr(7), "%");
     if (text.empty() || text.front() != '/') Fail("not a local folder: " + folder);
   }
   if (text.front() == '/' && (text.size() == 1 || text[1] != '/')) {

@@ -46,7 +46,7 @@
 #include "platform/posix/FileOps.h"
 
 namespace tarnivo::posix {
-struct Resolver;
+class Resolver;
 }
 
 namespace tarnivo {

@@ -6,46 +6,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "platform/posix/Listing.h"
 #include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
+#include "platform/posix/PosixUtil.h"
+#include "text/Text.h"
 
 namespace tarnivo::posix {
 namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool IsAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Two names match when they are equal after case folding.
-bool SameName(std::string_view entry, const std::string& wanted, const std::u32string& key,
-              bool wanted_ascii) {
-  const bool entry_ascii = std::all_of(entry.begin(), entry.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (wanted_ascii && entry_ascii) {
-    return entry.size() == wanted.size() &&
-           std::equal(entry.begin(), entry.end(), wanted.begin(), [](char a, char b) {
-             auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-             return low(a) == low(b);
-           });
-  }
-  if (wanted_ascii != entry_ascii && entry.size() == wanted.size()) {
-    // Folding maps no non-ASCII character to ASCII except the Kelvin sign and
-    // the long s, which are longer in UTF-8; equal lengths cannot match.
-    return false;
-  }
-  return FoldKey(std::string(entry)) == key;
-}
 
 // Walks `parts` down from `native`, each part matched exactly, else without
 // regard to case or by its alias; stops at the first part that is missing,
@@ -78,169 +51,6 @@ Walk WalkFolders(std::string native, std::vector<std::string> parts) {
 
 }  // namespace
 
-void Fail(const std::string& what) { throw PlatformError(what); }
-void Fail(const std::string& what, int err) {
-  throw PlatformError(what + ": " + std::strerror(err));
-}
-
-bool HasControl(const std::string& text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-}
-
-std::string NativeChild(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-std::string Join(const std::vector<std::string>& parts, const std::string& separator,
-                 std::size_t from) {
-  std::string out;
-  for (std::size_t i = from; i < parts.size(); ++i) {
-    if (i > from) out += separator;
-    out += parts[i];
-  }
-  return out;
-}
-
-// Splits drive-form text into the folder part and the last name:
-// "C:\a\b.txt" => {"C:\a", "b.txt"}, "C:x" => {"C:", "x"}, "x" => {"", "x"}.
-std::pair<std::string, std::string> SplitLast(const std::string& text) {
-  std::size_t start = 0;
-  if (text.size() >= 2 && text[1] == ':' && IsAsciiLetter(text[0])) start = 2;
-  std::size_t sep = std::string::npos;
-  for (std::size_t i = text.size(); i > start; --i) {
-    if (IsSeparator(text[i - 1])) {
-      sep = i - 1;
-      break;
-    }
-  }
-  if (sep == std::string::npos) return {text.substr(0, start), text.substr(start)};
-  // "\\server\share" is a share's root, with no name to split off.
-  if (start == 0 && text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
-    const std::size_t server_end = text.find_first_of("\\/", 2);
-    if (server_end == std::string::npos ||
-        text.find_first_of("\\/", server_end + 1) == std::string::npos) {
-      return {text, ""};
-    }
-  }
-  // The root's separator stays with the folder: "C:\x" => {"C:\", "x"}.
-  std::string folder = text.substr(0, sep);
-  if (folder.size() == start) folder = text.substr(0, sep + 1);
-  return {folder, text.substr(sep + 1)};
-}
-
-template <typename Visit>
-void Listing::ForEach(Visit visit) const {
-  DIR* dir = opendir(folder_.c_str());
-  if (dir == nullptr) Fail("list " + folder_, errno);
-  for (;;) {
-    errno = 0;
-    const dirent* e = readdir(dir);
-    if (e == nullptr) break;
-    const char* n = e->d_name;
-    if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-    const auto name = DriveName(n);
-    if (!name) continue;
-    visit(*name, e->d_type, n);
-  }
-  const int err = errno;
-  closedir(dir);
-  if (err != 0) Fail("list " + folder_, err);
-}
-
-const std::vector<Listing::Entry>& Listing::All() {
-  if (!loaded_) {
-    ForEach([&](const std::string& name, unsigned char type, const char* n) {
-      entries_.push_back({name, type, n});
-    });
-    std::sort(entries_.begin(), entries_.end(), ByName);
-    loaded_ = true;
-  }
-  return entries_;
-}
-
-const std::vector<std::string>& Listing::Aliases() {
-  if (!aliases_made_) {
-    std::vector<std::string_view> names;
-    names.reserve(All().size());
-    for (const Entry& e : entries_) names.push_back(e.name);
-    aliases_ = MakeAliases(names);
-    aliases_made_ = true;
-  }
-  return aliases_;
-}
-
-std::vector<Listing::Entry> Listing::Named(const std::string& name) {
-  std::vector<Entry> found;
-  const std::u32string key = FoldKey(name);
-  const bool ascii = IsAscii(name);
-  if (name.find('~') == std::string::npos || !IsLegal83(name)) {
-    ForEach([&](const std::string& entry, unsigned char type, const char* n) {
-      if (SameName(entry, name, key, ascii)) found.push_back({entry, type, n});
-    });
-  } else {
-    // It may be an alias. One pass keeps the entries that match by name and
-    // the few that are numbered against the alias; those are numbered only
-    // when no name matches.
-    const AliasLookup lookup(name);
-    std::string kept_names;  // one after the other
-    struct Kept {
-      std::size_t at;
-      std::size_t size;
-      unsigned char type;
-      std::string native;
-    };
-    std::vector<Kept> kept;
-    ForEach([&](const std::string& entry, unsigned char type, const char* n) {
-      if (SameName(entry, name, key, ascii)) {
-        found.push_back({entry, type, n});
-      } else if (found.empty() && lookup.Concerns(entry)) {
-        kept.push_back({kept_names.size(), entry.size(), type, n});
-        kept_names += entry;
-      }
-    });
-    if (found.empty() && !kept.empty()) {
-      std::vector<std::string_view> names;
-      names.reserve(kept.size());
-      for (const Kept& k : kept) names.emplace_back(kept_names.data() + k.at, k.size);
-      const std::size_t at = lookup.Find(names);
-      if (at != AliasLookup::kNone) {
-        found.push_back({std::string(names[at]), kept[at].type, kept[at].native});
-      }
-    }
-  }
-  // Of entries that differ only in letter case, the one spelled exactly so.
-  if (found.size() > 1) {
-    const auto exact =
-        std::find_if(found.begin(), found.end(), [&](const Entry& e) { return e.name == name; });
-    if (exact != found.end()) return {*exact};
-  }
-  std::sort(found.begin(), found.end(), ByName);
-  return found;
-}
-
-Listing::Kind Listing::KindOf(const Entry& e) const {
-  if (e.type == DT_DIR) return {true, true, false};
-  if (e.type == DT_REG) return {true, false, true};
-  struct stat st {};
-  if (::stat(NativeChild(folder_, e.native).c_str(), &st) != 0) {
-    struct stat link {};
-    return {::lstat(NativeChild(folder_, e.native).c_str(), &link) == 0, false, false};
-  }
-  return {true, S_ISDIR(st.st_mode), S_ISREG(st.st_mode)};
-}
-
-bool Listing::PassesMask(const Entry& e, int attributes) const {
-  const Kind kind = KindOf(e);
-  if (!kind.exists) return false;
-  const bool hidden = e.name.front() == '.';
-  const bool system = !kind.folder && !kind.regular;
-  if (hidden && (attributes & 2) == 0) return false;
-  if (system && (attributes & 4) == 0) return false;
-  if (kind.folder && (attributes & 16) == 0) return false;
-  return true;
-}
-
 void FailWalk(const Walk& walk, const std::string& path) {
   switch (walk.miss) {
     case Miss::Ambiguous:
@@ -252,8 +62,54 @@ void FailWalk(const Walk& walk, const std::string& path) {
   }
 }
 
+Resolver::Resolver(std::optional<std::vector<Drive>> pinned)
+    : drives_(pinned ? std::move(*pinned) : DefaultDrives(ReadMounts())),
+      pinned_(pinned.has_value()) {
+  char buffer[PATH_MAX];
+  std::optional<std::string> here;
+  if (::getcwd(buffer, sizeof buffer) != nullptr) here = DriveForm(buffer, true);
+  if (here && here->size() >= 2 && here->at(1) == ':') {
+    current_ = here->at(0);
+    cwd_[current_] = Normal({}, Split(here->substr(2)));
+  } else if (!drives_.empty()) {
+    current_ = drives_.front().letter;
+    if (::chdir(drives_.front().root.c_str()) != 0) cwd_[current_].clear();
+  }
+}
+
+const std::vector<Drive>& Resolver::Drives() {
+  if (!pinned_) AddNewMounts(drives_, ReadMounts());
+  return drives_;
+}
+
+void Resolver::EnterDrive(char letter) {
+  const Drive* d = FindDrive(letter);
+  if (d == nullptr) Fail(std::string(1, letter) + ": is not a drive");
+  if (!Ready(*d)) Fail(std::string(1, letter) + ": is not ready");
+  DrivePath path;
+  path.letter = letter;
+  path.parts = CwdOf(letter);
+  std::string native;
+  try {
+    native = Folder(path, std::string(1, letter) + ":");
+  } catch (const PlatformError&) {
+    // Its folder has gone since: the drive is entered at its root.
+    cwd_[letter].clear();
+    native = d->root;
+  }
+  if (::chdir(native.c_str()) != 0) Fail("chdir " + native, errno);
+  current_ = letter;
+}
+
+void Resolver::EnterFolder(const DrivePath& path, const std::string& text) {
+  if (path.network) Fail("a working directory is on a drive: " + text);
+  const std::string native = Folder(path, text);
+  if (path.letter == current_ && ::chdir(native.c_str()) != 0) Fail("chdir " + native, errno);
+  cwd_[path.letter] = path.parts;
+}
+
 const Drive* Resolver::FindDrive(char letter) const {
-  for (const Drive& d : drives) {
+  for (const Drive& d : drives_) {
     if (d.letter == letter) return &d;
   }
   return nullptr;
@@ -327,9 +183,9 @@ DrivePath Resolver::Parse(const std::string& text) const {
     const bool absolute = !rest.empty() && IsSeparator(rest[0]);
     path.parts = Normal(absolute ? std::vector<std::string>() : CwdOf(path.letter), Split(rest));
   } else {
-    path.letter = current;
+    path.letter = current_;
     const bool absolute = !text.empty() && IsSeparator(text[0]);
-    path.parts = Normal(absolute ? std::vector<std::string>() : CwdOf(current), Split(text));
+    path.parts = Normal(absolute ? std::vector<std::string>() : CwdOf(current_), Split(text));
   }
   for (const std::string& part : path.parts) {
     if (HasWildcards(part)) Fail("malformed path: " + text);
@@ -338,8 +194,8 @@ DrivePath Resolver::Parse(const std::string& text) const {
 }
 
 std::vector<std::string> Resolver::CwdOf(char letter) const {
-  const auto it = cwd.find(letter);
-  return it == cwd.end() ? std::vector<std::string>() : it->second;
+  const auto it = cwd_.find(letter);
+  return it == cwd_.end() ? std::vector<std::string>() : it->second;
 }
 
 std::vector<std::string> Resolver::Split(const std::string& text) {
@@ -400,7 +256,7 @@ std::optional<std::string> Resolver::DriveForm(const std::string& native, bool o
   const std::string path = NormalNative(native);
   const auto mounts = ReadMounts();
   const Drive* best = nullptr;
-  for (const Drive& d : drives) {
+  for (const Drive& d : drives_) {
     if (!IsUnder(path, d.root) || !Ready(d, mounts)) continue;
     if (best == nullptr || d.root.size() > best->root.size()) best = &d;
   }

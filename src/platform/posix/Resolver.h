@@ -16,30 +16,12 @@
 
 namespace tarnivo::posix {
 
-[[noreturn]] void Fail(const std::string& what);
-[[noreturn]] void Fail(const std::string& what, int err);  // what: strerror(err)
-
 // Thrown for a network path whose share is not mounted: such a share does
 // not exist, which SameFile tells apart from a drive that is not ready.
 class ShareNotMounted : public PlatformError {
  public:
   using PlatformError::PlatformError;
 };
-
-// A control character (below 0x20, or 0x7F) anywhere in `text`.
-bool HasControl(const std::string& text);
-
-// "/" + name below the root, folder + "/" + name elsewhere.
-std::string NativeChild(const std::string& folder, const std::string& name);
-
-// The parts joined with `separator`, from part `from` on.
-std::string Join(const std::vector<std::string>& parts, const std::string& separator,
-                 std::size_t from = 0);
-
-// Splits drive-form text into the folder part and the last name:
-// "C:\a\b.txt" => {"C:\a", "b.txt"}, "C:x" => {"C:", "x"}, "x" => {"", "x"},
-// "C:\x" => {"C:\", "x"}, "\\server\share" => {"\\server\share", ""}.
-std::pair<std::string, std::string> SplitLast(const std::string& text);
 
 // A drive-form path taken apart: its drive letter or its share, and the
 // folders below the root with "." and ".." resolved as text.
@@ -48,65 +30,6 @@ struct DrivePath {
   char letter = 0;
   std::vector<std::string> unc;    // server, share
   std::vector<std::string> parts;  // below the root
-};
-
-// The entries of one folder. A name is looked for while the folder is read,
-// keeping only what matches (and, for an alias, the few names numbered
-// against it), so a folder of any size costs one pass and little memory;
-// patterns read it whole, in name order.
-class Listing {
- public:
-  struct Entry {
-    std::string name;    // in drive form (NameMap.h)
-    unsigned char type;  // d_type
-    std::string native;  // as on disk
-  };
-
-  explicit Listing(std::string folder) : folder_(std::move(folder)) {}
-
-  const std::string& folder() const { return folder_; }
-
-  // Every entry that can be written in drive form, in name order (the
-  // folder's own order). Throws when the folder cannot be read.
-  const std::vector<Entry>& All();
-
-  // The alias of each entry of All(), "" where it needs none.
-  const std::vector<std::string>& Aliases();
-
-  // The entries that `name` names, by long name or alias, in name order;
-  // only the entry named exactly so, letter case included, where there is
-  // one. More than one: entries that differ only in letter case, none of
-  // them spelled as `name`.
-  //   {"Plain.txt", "plain.txt"}: "plain.txt" => {"plain.txt"},
-  //                               "PLAIN.TXT" => {"Plain.txt", "plain.txt"}
-  std::vector<Entry> Named(const std::string& name);
-
-  struct Kind {
-    bool exists = true;
-    bool folder = false;
-    bool regular = false;
-  };
-
-  // Links followed; a broken link is neither a file nor a folder.
-  Kind KindOf(const Entry& e) const;
-
-  // Attribute mask of a lookup: 2 hidden, 4 system, 16 folders; plain files
-  // always match.
-  bool PassesMask(const Entry& e, int attributes) const;
-
- private:
-  // Calls `visit` with the drive-form name, the type and the name on disk of
-  // every entry that can be written in drive form.
-  template <typename Visit>
-  void ForEach(Visit visit) const;
-  // Name order is that of the drive-form names, the names aliases are made from.
-  static bool ByName(const Entry& a, const Entry& b) { return a.name < b.name; }
-
-  std::string folder_;
-  bool loaded_ = false;
-  std::vector<Entry> entries_;
-  bool aliases_made_ = false;
-  std::vector<std::string> aliases_;
 };
 
 // Why a path does not lead to an entry.
@@ -132,13 +55,19 @@ struct Target {
 };
 
 // The drives, the current one and each drive's working directory, and the
-// way from drive-form text to native folders and back.
-struct Resolver {
-  std::vector<Drive> drives;                     // letter order
-  bool pinned = false;                           // the map was given: mounts add no drive
-  std::map<char, std::vector<std::string>> cwd;  // per letter, as entered
-  char current = 'C';
+// way from drive-form text to native folders and back. Only the resolver
+// changes its drives and working directories.
+class Resolver {
+ public:
+  // `pinned`: the drives to use, in letter order; without it the drives come
+  // from the mount table. The current drive and its working directory are
+  // where the process runs; a process outside every drive goes to the first
+  // drive's root (a drive that is not ready says so at its first use).
+  explicit Resolver(std::optional<std::vector<Drive>> pinned);
 
+  // The drives in letter order. Unless they were pinned, volumes mounted
+  // since the last call get free letters; a letter never changes.
+  const std::vector<Drive>& Drives();
   const Drive* FindDrive(char letter) const;
 
   // A drive is ready when its folder can be listed and, for a volume found
@@ -149,11 +78,20 @@ struct Resolver {
   // Where GVfs mounts the shares the desktop has opened.
   static std::string GvfsFolder();
 
+  char Current() const { return current_; }
+  // The parts of a drive's working directory, as they were entered.
+  std::vector<std::string> CwdOf(char letter) const;
+
+  // Makes a ready drive current, in its working directory (its root where
+  // that folder has gone). Throws when `letter` is no drive or not ready.
+  void EnterDrive(char letter);
+  // Makes `path` (a folder on a drive) its drive's working directory, and
+  // the process's where that drive is current. `text` names it in failures.
+  void EnterFolder(const DrivePath& path, const std::string& text);
+
   // Takes drive-form text apart. Wildcards, control characters and a share
   // without a name are malformed.
   DrivePath Parse(const std::string& text) const;
-
-  std::vector<std::string> CwdOf(char letter) const;
 
   // "a\b/c" => {"a", "b", "c"}; "" => {""}.
   static std::vector<std::string> Split(const std::string& text);
@@ -187,6 +125,11 @@ struct Resolver {
   // The native folder of a drive-form root, and how many parts of `path`
   // it already covers (a share mounted at one of its folders).
   std::pair<std::string, std::size_t> Root(const DrivePath& path) const;
+
+  std::vector<Drive> drives_;                     // letter order
+  bool pinned_ = false;                           // the map was given: mounts add no drive
+  std::map<char, std::vector<std::string>> cwd_;  // per letter, as entered
+  char current_ = 'C';
 };
 
 }  // namespace tarnivo::posix

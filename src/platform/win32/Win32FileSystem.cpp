@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <memory>
 
 #include "platform/win32/WinText.h"
+#include "text/ScopeExit.h"
+#include "text/Text.h"
 
 namespace tarnivo {
 namespace {
@@ -52,8 +55,6 @@ std::wstring CurrentDirectoryW() {
 bool IsDriveForm(const std::wstring& path) {
   return path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0]);
 }
-
-wchar_t UpperLetter(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'A' : c; }
 
 // Windows keeps each drive's working directory in an environment variable
 // named "=C:" (as the C runtime and the command shell do).
@@ -163,29 +164,27 @@ std::wstring StoredForm(const std::wstring& full) {
 }
 
 // A drive's label, read on a thread of its own so that a drive that does not
-// answer (an empty floppy, a lost share) cannot hold up the list.
+// answer (an empty floppy, a lost share) cannot hold up the list. The list
+// and the thread share the job: the last one to let go frees it.
 struct LabelJob {
-  LONG refs = 2;
   wchar_t root[4] = {};
   UINT type = DRIVE_UNKNOWN;
   wchar_t label[MAX_PATH + 1] = {};
 };
 
-void Release(LabelJob* job) {
-  if (InterlockedDecrement(&job->refs) == 0) delete job;
-}
-
+// The thread's share of its job comes as a heap copy of the shared pointer.
 DWORD WINAPI ReadLabel(LPVOID param) {
-  auto* job = static_cast<LabelJob*>(param);
-  if (job->type == DRIVE_REMOTE) {
-    const wchar_t device[3] = {job->root[0], L':', 0};
+  const std::unique_ptr<std::shared_ptr<LabelJob>> share(
+      static_cast<std::shared_ptr<LabelJob>*>(param));
+  LabelJob& job = **share;
+  if (job.type == DRIVE_REMOTE) {
+    const wchar_t device[3] = {job.root[0], L':', 0};
     DWORD size = MAX_PATH;
-    if (WNetGetConnectionW(device, job->label, &size) != NO_ERROR) job->label[0] = 0;
-  } else if (!GetVolumeInformationW(job->root, job->label, MAX_PATH + 1, nullptr, nullptr, nullptr,
+    if (WNetGetConnectionW(device, job.label, &size) != NO_ERROR) job.label[0] = 0;
+  } else if (!GetVolumeInformationW(job.root, job.label, MAX_PATH + 1, nullptr, nullptr, nullptr,
                                     nullptr, 0)) {
-    job->label[0] = 0;
+    job.label[0] = 0;
   }
-  Release(job);
   return 0;
 }
 
@@ -339,20 +338,10 @@ DWORD Win32FileSystem::Run(Transfer& transfer) {
   if (!progress_) return transfer.work(transfer);
   HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, 0, nullptr);
   if (!thread) return transfer.work(transfer);
-  struct Running {
-    Transfer*& slot;
-    Running(Transfer*& s, Transfer& t) : slot(s) { slot = &t; }
-    ~Running() { slot = nullptr; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-  } running(running_, transfer);
-  struct Phases {
-    CopyProgress& progress;
-    explicit Phases(CopyProgress& p) : progress(p) { progress(CopyPhase::Begin, 0, 0); }
-    ~Phases() { progress(CopyPhase::End, 0, 0); }
-    Phases(const Phases&) = delete;
-    Phases& operator=(const Phases&) = delete;
-  } phases(progress_);
+  running_ = &transfer;
+  const ScopeExit no_longer_running([this] { running_ = nullptr; });
+  progress_(CopyPhase::Begin, 0, 0);
+  const ScopeExit ended([this] { progress_(CopyPhase::End, 0, 0); });
   for (;;) {
     const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
     if (woken == WAIT_OBJECT_0) break;
@@ -456,18 +445,19 @@ std::vector<DriveInfo> Win32FileSystem::DriveList() {
     Fail("GetLogicalDriveStrings", error);
   }
 
-  std::vector<LabelJob*> jobs;
+  std::vector<std::shared_ptr<LabelJob>> jobs;
   std::vector<HANDLE> threads;
   for (const wchar_t* root = buffer; *root; root += wcslen(root) + 1) {
     if (!std::iswalpha(root[0])) continue;
-    auto* job = new LabelJob;
+    auto job = std::make_shared<LabelJob>();
     job->root[0] = UpperLetter(root[0]);
     job->root[1] = L':';
     job->root[2] = L'\\';
     job->type = GetDriveTypeW(job->root);
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, &ReadLabel, job,
+    auto* share = new std::shared_ptr<LabelJob>(job);
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, &ReadLabel, share,
                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!thread) Release(job);  // the thread's share: it never started
+    if (!thread) delete share;  // the thread's share: it never started
     jobs.push_back(job);
     threads.push_back(thread);
   }
@@ -490,7 +480,6 @@ std::vector<DriveInfo> Win32FileSystem::DriveList() {
     }
     drives.push_back(drive);
     if (threads[i]) CloseHandle(threads[i]);
-    Release(jobs[i]);
   }
   std::sort(drives.begin(), drives.end(),
             [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
