@@ -7,8 +7,10 @@
 //
 // DIR/src.bin (on disk) and TMPFS/src.bin are the files to copy and move;
 // BIG is a folder of many entries holding file050000.txt; SHARE is a folder
-// of a mounted network share that DIR/src.bin is copied onto. --only runs one
-// of copy, rename, move, intake, share; --each prints every run.
+// of a mounted network share that DIR/src.bin is copied onto; DIR/sparse.img,
+// where it exists, is a sparse file copied on disk and onto TMPFS. --only
+// runs one of copy, sparse, replace, rename, move, intake, share; --each
+// prints every run.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -142,9 +144,15 @@ void CompareCopy(tarnivo::PosixFileSystem& platform, const std::string& src,
       run_ours();
     }
   }
+  Line(what, ours, theirs, "cp + sync FILE");
+  struct stat st_a {};
+  struct stat st_b {};
+  ::stat(a.c_str(), &st_a);
+  ::stat(b.c_str(), &st_b);
+  std::printf("  allocated: %.1f MiB, cp's %.1f MiB\n", st_a.st_blocks / 2048.0,
+              st_b.st_blocks / 2048.0);
   Remove(a);
   Remove(b);
-  Line(what, ours, theirs, "cp + sync FILE");
 }
 
 }  // namespace
@@ -195,6 +203,54 @@ int main(int argc, char** argv) {
     Measured("the copy onto the share",
              [&] { CompareCopy(platform, src, share, repeat, "CopyFile onto the share"); });
   }
+
+  // A sparse file (2 GiB holding 2 MiB): the holes are not written.
+  const std::string sparse = disk + "/sparse.img";
+  if (wanted("sparse") && IsFile(sparse)) {
+    Measured("the sparse copy", [&] {
+      CompareCopy(platform, sparse, disk, repeat, "CopyFile, sparse 2 GiB");
+      if (!tmpfs.empty()) {
+        CompareCopy(platform, sparse, tmpfs, repeat, "CopyFile, sparse 2 GiB, to tmpfs");
+      }
+    });
+  }
+
+  // CopyFile over an old file, against deleting the old file and then
+  // copying (the same work, without keeping the old file until the end), and
+  // against a copy to a new name (nothing to free).
+  if (wanted("replace"))
+    Measured("the replacement", [&] {
+      std::vector<double> over;
+      std::vector<double> deleted;
+      std::vector<double> fresh;
+      const std::string old = disk + "/replaced.bin";
+      const std::string other = disk + "/deleted.bin";
+      const std::string name = disk + "/fresh.bin";
+      Run("cp " + Quote(src) + " " + Quote(old) + " && cp " + Quote(src) + " " + Quote(other));
+      const std::function<void()> runs[] = {
+          [&] {
+            ::sync();
+            over.push_back(Seconds([&] { platform.CopyFile(form(src), form(old)); }));
+          },
+          [&] {
+            ::sync();
+            deleted.push_back(Seconds([&] {
+              platform.DeleteFile(form(other));
+              platform.CopyFile(form(src), form(other));
+            }));
+          },
+          [&] {
+            Remove(name);
+            fresh.push_back(Seconds([&] { platform.CopyFile(form(src), form(name)); }));
+          },
+      };
+      for (int r = 0; r < repeat; ++r) {
+        for (int i = 0; i < 3; ++i) runs[(r + i) % 3]();  // each goes first in turn
+      }
+      for (const std::string& path : {old, other, name}) Remove(path);
+      Line("CopyFile over an old file", over, deleted, "DeleteFile + CopyFile");
+      Line("CopyFile over an old file", over, fresh, "CopyFile, new name");
+    });
 
   // RenameFile on one file system against mv.
   if (wanted("rename"))

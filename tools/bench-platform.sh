@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Times the POSIX layer's copy, move and intake against cp, mv and ls in one
-# run and prints the ratios. Prepares its data in a temporary folder and
+# Times the POSIX layer's copy (also of a sparse file, and over an old file),
+# move and intake against cp, mv and ls in one run and prints the ratios. Prepares its data in a temporary folder and
 # removes it afterwards.
 #
 # Usage: tools/bench-platform.sh [SIZE_MIB] [WORK_PARENT]
@@ -32,7 +32,12 @@ trap cleanup EXIT
 
 echo "preparing ${SIZE_MIB} MiB in $WORK ($(df -PT "$WORK" | awk 'NR==2 {print $2}'))"
 head -c "${SIZE_MIB}M" /dev/urandom > "$WORK/src.bin"
-sync "$WORK/src.bin"
+# A sparse disk image: 2 GiB holding 1 MiB at the start and 1 MiB at 1 GiB.
+truncate -s 2G "$WORK/sparse.img"
+for at in 0 1024; do
+  head -c 1M /dev/urandom | dd of="$WORK/sparse.img" bs=1M seek="$at" conv=notrunc status=none
+done
+sync "$WORK/src.bin" "$WORK/sparse.img"
 
 # A tmpfs for the move across file systems: our own mount when we may, else
 # /dev/shm when it is a tmpfs.

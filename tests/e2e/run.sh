@@ -230,14 +230,15 @@ strip_back() { [ "$(progress_strip)" = "$STRIP" ]; }
 # Names, sizes, blocks, times and modes of everything on the drives.
 drives_listing() { (cd "$E2E_DIR" && find c d -printf '%p %s %b %T@ %m\n' | sort); }
 
-# A 1 GiB copy, slowed down like one onto a slow stick, stopped while its
+# A 256 MiB copy, slowed down like one onto a slow stick, stopped while its
 # progress shows: Escape during a copy, a click on Cancel during a move to
 # another drive. Each time nothing has changed, no message shows and the
 # dialog is back; OK again would start afresh, Cancel ends.
 case_stop_copy() {
   [ -n "$SLOWCOPY" ] || fail "no slow-copy library given"
   mkdir -p "$E2E_DIR/d/Backup"
-  truncate -s 1G "$E2E_DIR/c/disk image.iso"
+  # Written, not sparse: a copy skips holes, so a sparse file has no data to stop.
+  head -c 256M /dev/zero >"$E2E_DIR/c/disk image.iso"
   echo "kept" >"$E2E_DIR/d/Backup/notes.txt"
   local before
   before=$(drives_listing)

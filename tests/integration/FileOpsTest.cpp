@@ -125,7 +125,7 @@ TEST_F(FileOps, AFailureAtAnyStepOfACopyLeavesTheDestinationAsItWas) {
     int err;
   } cases[] = {
       {FileStep::Open, 1, EIO},         {FileStep::Create, 1, EACCES},
-      {FileStep::CopyRange, 2, ENOSPC}, {FileStep::CopyRange, 1, EIO},
+      {FileStep::CopyRange, 1, ENOSPC}, {FileStep::CopyRange, 1, EIO},
       {FileStep::Sync, 1, EIO},         {FileStep::Close, 1, EIO},
       {FileStep::Link, 1, ENOSPC},      {FileStep::Rename, 1, EIO},
   };

@@ -7,12 +7,16 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixFaults.h"
@@ -207,59 +211,203 @@ class Writeback {
   std::uint64_t on_device_ = 0;
 };
 
-// The data copy, fastest way first: a clone shares the blocks, copy_file_range
-// copies inside the kernel, read/write is the last resort. A faster way is
-// given up for a slower one only while nothing has been copied. False when
-// the user stopped the copy between two steps.
+bool RangeUnsupported(int err) {
+  return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP ||
+         err == EBADF || err == EPERM;
+}
+
+// Copies spans of a file to the same offsets of another, fastest way first:
+// copy_file_range copies inside the kernel, read/write is the last resort,
+// taken only while nothing has been copied.
+class SpanCopy {
+ public:
+  static constexpr std::uint64_t kToEnd = UINT64_MAX;
+
+  SpanCopy(int in, int out, std::uint64_t total, const Progress& progress)
+      : in_(in), out_(out), writeback_(out, total, progress) {}
+
+  // Copies bytes [pos, to) (kToEnd: up to the end of the file; a file that
+  // ends sooner ends the span, and ended() tells). False when the user
+  // stopped the copy.
+  bool Span(std::uint64_t pos, std::uint64_t to) {
+    while (pos < to) {
+      const std::uint64_t left = to - pos;
+      ssize_t n = 0;
+      if (use_range_) {
+        auto in_off = static_cast<loff_t>(pos);
+        auto out_off = static_cast<loff_t>(pos);
+        n = Step(FileStep::CopyRange, [&] {
+          return ::copy_file_range(in_, &in_off, out_, &out_off, std::min(left, kChunk), 0);
+        });
+        // Some file systems report an empty file instead of refusing: read
+        // it to be sure while nothing has been copied.
+        if (n <= 0 && copied_ == 0 && (n == 0 || RangeUnsupported(errno))) {
+          use_range_ = false;
+          continue;
+        }
+        if (n < 0) Fail("copy", errno);
+      } else {
+        if (!buffer_) buffer_.reset(new char[kBufferSize]);
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBufferSize));
+        n = Step(FileStep::Read,
+                 [&] { return ::pread(in_, buffer_.get(), want, static_cast<off_t>(pos)); });
+        if (n < 0) Fail("read", errno);
+        for (ssize_t put = 0; put < n;) {
+          const ssize_t w = Step(FileStep::Write, [&] {
+            return ::pwrite(out_, buffer_.get() + put, static_cast<std::size_t>(n - put),
+                            static_cast<off_t>(pos) + put);
+          });
+          if (w < 0) Fail("write", errno);
+          put += w;
+        }
+      }
+      if (n == 0) {
+        ended_ = true;
+        return true;
+      }
+      pos += static_cast<std::uint64_t>(n);
+      copied_ += static_cast<std::uint64_t>(n);
+      end_ = pos;
+      if (!writeback_.Written(pos)) return false;
+    }
+    return true;
+  }
+
+  // Where the last byte written ends.
+  std::uint64_t end() const { return end_; }
+  bool ended() const { return ended_; }
+
+ private:
+  int in_;
+  int out_;
+  Writeback writeback_;
+  bool use_range_ = true;
+  std::uint64_t copied_ = 0;
+  std::uint64_t end_ = 0;
+  bool ended_ = false;
+  std::unique_ptr<char[]> buffer_;
+};
+
+// The data copy: a clone shares the blocks; otherwise only the data that
+// SEEK_DATA finds is copied, so holes stay holes (where the source cannot
+// tell its holes, every byte is copied). False when the user stopped the
+// copy between two steps.
 bool CopyData(int in, int out, std::uint64_t total, const Progress& progress) {
   if (Step(FileStep::Clone, [&] { return ::ioctl(out, FICLONE, in); }) == 0) {
     return !progress || progress(total, total);
   }
-  Writeback writeback(out, total, progress);
-  std::uint64_t done = 0;
+  SpanCopy copy(in, out, total, progress);
+  // A file that says it is empty may still have data (/proc): read it.
+  if (total == 0) return copy.Span(0, SpanCopy::kToEnd);
+  std::uint64_t pos = 0;
   for (;;) {
-    loff_t in_off = static_cast<loff_t>(done);
-    loff_t out_off = static_cast<loff_t>(done);
-    const ssize_t n = Step(FileStep::CopyRange, [&] {
-      return ::copy_file_range(in, &in_off, out, &out_off, kChunk, 0);
-    });
-    if (n < 0) {
-      const int err = errno;
-      const bool unsupported = err == EXDEV || err == EINVAL || err == ENOSYS ||
-                               err == EOPNOTSUPP || err == ENOTSUP || err == EBADF || err == EPERM;
-      if (done == 0 && unsupported) break;
-      Fail("copy", err);
+    const off_t data = ::lseek(in, static_cast<off_t>(pos), SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // nothing but holes up to the end
+    const off_t hole = data < 0 ? -1 : ::lseek(in, data, SEEK_HOLE);
+    if (hole < 0) return copy.Span(pos, SpanCopy::kToEnd);
+    if (!copy.Span(static_cast<std::uint64_t>(data), static_cast<std::uint64_t>(hole))) {
+      return false;
     }
-    if (n == 0) {
-      // Some file systems report an empty file instead of refusing; read
-      // it to be sure when nothing was copied.
-      if (done == 0) break;
-      return true;
-    }
-    done += static_cast<std::uint64_t>(n);
-    if (!writeback.Written(done)) return false;
+    if (copy.ended()) return true;  // shorter than it said
+    pos = static_cast<std::uint64_t>(hole);
   }
+  // A hole at the end has nothing to write: the size makes it.
+  struct stat st {};
+  if (::fstat(in, &st) != 0) Fail("stat", errno);
+  if (static_cast<std::uint64_t>(st.st_size) > copy.end() &&
+      Step(FileStep::Write, [&] { return ::ftruncate(out, st.st_size); }) != 0) {
+    Fail("truncate", errno);
+  }
+  return true;
+}
 
-  std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-  if (::lseek(in, static_cast<off_t>(done), SEEK_SET) < 0 ||
-      ::lseek(out, static_cast<off_t>(done), SEEK_SET) < 0) {
-    Fail("seek", errno);
-  }
-  for (;;) {
-    const ssize_t got = Step(FileStep::Read, [&] { return ::read(in, buffer.get(), kBufferSize); });
-    if (got < 0) Fail("read", errno);
-    if (got == 0) return true;
-    ssize_t put = 0;
-    while (put < got) {
-      const ssize_t n = Step(FileStep::Write, [&] {
-        return ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
-      });
-      if (n < 0) Fail("write", errno);
-      put += n;
+// What a copy keeps besides its data. A copy: permission bits, modification
+// time, user.* attributes and the ACL. A move, on top: the set-id bits, the
+// access time, every extended attribute, owner and group.
+enum class Keep { kCopy, kMove };
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+// Never copied: a file system's own view of its ACLs and internals (XFS
+// shows its ACL as trusted.SGI_ACL_FILE too), and what only the kernel writes.
+bool Internal(std::string_view name) {
+  return name.starts_with("trusted.SGI_") || name.starts_with("xfsroot.") ||
+         name.starts_with("afs.") || name == "security.evm";
+}
+
+bool Kept(Keep keep, std::string_view name) {
+  if (keep == Keep::kMove) return !Internal(name);
+  return name.starts_with("user.") || name == kAccessAcl || name == "system.posix_acl_default";
+}
+
+// The names of `fd`'s extended attributes; none where it has none or the
+// file system keeps none.
+std::vector<std::string> AttributeNames(int fd) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size <= 0) return {};
+    std::string list(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+    if (got < 0 && errno == ERANGE) continue;  // one was added meanwhile
+    if (got < 0) return {};
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+      const std::size_t end = list.find('\0', at);
+      names.push_back(list.substr(at, end - at));
+      at = end + 1;
     }
-    done += static_cast<std::uint64_t>(got);
-    if (!writeback.Written(done)) return false;
+    return names;
   }
+  return {};
+}
+
+std::optional<std::string> AttributeValue(int fd, const std::string& name) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+    if (size < 0) return std::nullopt;
+    std::string value(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+    if (got < 0 && errno == ERANGE) continue;
+    if (got < 0) return std::nullopt;
+    value.resize(static_cast<std::size_t>(got));
+    return value;
+  }
+  return std::nullopt;
+}
+
+// Gives the copy `out` the metadata of `in` (`st`) that `keep` names, each
+// item on its own: what the file system or the process's rights refuse
+// (vfat keeps no owner, a share no attributes, ext4 no attribute over a
+// block's size) is left out and costs neither the copy nor the other items.
+// Runs after the data (a write clears set-id bits and capabilities).
+void CopyMetadata(int in, int out, const struct stat& st, Keep keep) {
+  if (keep == Keep::kMove) {
+    struct stat now {};
+    if (::fstat(out, &now) == 0 && (now.st_uid != st.st_uid || now.st_gid != st.st_gid) &&
+        Step(FileStep::Metadata, [&] { return ::fchown(out, st.st_uid, st.st_gid); }) != 0) {
+      Step(FileStep::Metadata, [&] { return ::fchown(out, static_cast<uid_t>(-1), st.st_gid); });
+    }
+  }
+  // After the owner: chown clears security.capability.
+  bool has_acl = false;
+  for (const std::string& name : AttributeNames(in)) {
+    if (!Kept(keep, name)) continue;
+    has_acl = has_acl || name == kAccessAcl;
+    if (const auto value = AttributeValue(in, name)) {
+      Step(FileStep::Metadata,
+           [&] { return ::fsetxattr(out, name.c_str(), value->data(), value->size(), 0); });
+    }
+  }
+  // An ACL inherited from the destination folder's default is not the
+  // source's: the permissions are the source's alone.
+  if (!has_acl) ::fremovexattr(out, kAccessAcl);
+  // After the owner (chown clears set-id bits) and the ACL (the mode's group
+  // bits are the ACL's mask).
+  const mode_t mode = st.st_mode & (keep == Keep::kMove ? 07777 : 0777);
+  Step(FileStep::Metadata, [&] { return ::fchmod(out, mode); });
+  const timespec times[2] = {keep == Keep::kMove ? st.st_atim : timespec{0, UTIME_OMIT},
+                             st.st_mtim};
+  Step(FileStep::Metadata, [&] { return ::futimens(out, times); });
 }
 
 // The new file in the destination folder: unnamed (O_TMPFILE) while the data
@@ -337,6 +485,20 @@ class TempFile {
     name_.clear();
   }
 
+  // Swaps the file with the entry `name` in one step (renameat2's
+  // RENAME_EXCHANGE): the file is published, and the old entry stands under
+  // the temporary name, removed with this unless swapped back by a second
+  // call. Returns 0 or the error (EINVAL where the file system cannot swap).
+  int Swap(const std::string& name) {
+    return Step(FileStep::RenameNoReplace,
+                [&] {
+                  return static_cast<int>(::syscall(SYS_renameat2, dir_, name_.c_str(), dir_,
+                                                    name.c_str(), RENAME_EXCHANGE));
+                }) == 0
+               ? 0
+               : errno;
+  }
+
  private:
   int dir_;
   std::string folder_;
@@ -383,7 +545,7 @@ const char* StepName(FileStep step) {
     case FileStep::Write:
       return "write";
     case FileStep::Sync:
-      return "fdatasync";
+      return "fsync";
     case FileStep::Close:
       return "close";
     case FileStep::Link:
@@ -397,7 +559,7 @@ const char* StepName(FileStep step) {
     case FileStep::RenameNoReplace:
       return "renameat2";
     case FileStep::Metadata:
-      return "fchmod/futimens";
+      return "metadata";
     case FileStep::Claim:
       return "claim";
   }
@@ -408,8 +570,16 @@ void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 
 int InjectedFault(FileStep step) { return Hook() ? Hook()(step) : 0; }
 
-CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace,
-                            const Progress& progress) {
+namespace {
+
+// The last step of a move, run once the copy stands at its destination and
+// is on the device: removes the source. Throws PlatformError.
+using Commit = std::function<void()>;
+
+// CopyRegularFile, keeping `keep`; with a `commit`, that step is run before
+// the copy is final, and a failing one takes the copy back (see RenameEntry).
+CopyOutcome CopyInto(const Place& source, const Place& dest, bool replace, Keep keep,
+                     const Progress& progress, const Commit& commit) {
   // Looked at before it is opened: opening a FIFO would block, and opening a
   // device may have effects of its own.
   struct stat before {};
@@ -434,25 +604,90 @@ CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace
   // A stop leaves the temporary file to its destructor: the destination
   // has not been touched.
   if (!CopyData(in.get(), temp.fd(), total, progress)) return CopyOutcome::Stopped;
-  // Permission bits and modification time; a file system that keeps neither
-  // (vfat, some shares) refuses them, which costs the copy nothing.
-  Step(FileStep::Metadata, [&] { return ::fchmod(temp.fd(), st.st_mode & 0777); });
-  const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-  Step(FileStep::Metadata, [&] { return ::futimens(temp.fd(), times); });
-  if (Step(FileStep::Sync, [&] { return ::fdatasync(temp.fd()); }) != 0) Fail("fdatasync", errno);
+  CopyMetadata(in.get(), temp.fd(), st, keep);
+  // fsync, not fdatasync: the metadata is part of the copy.
+  if (Step(FileStep::Sync, [&] { return ::fsync(temp.fd()); }) != 0) Fail("fsync", errno);
   // The last moment a stop can take effect: from the rename on, the copy is
   // the destination.
   if (progress && !progress(total, total)) return CopyOutcome::Stopped;
   temp.NameAndClose();
+  auto sync_folder = [&] {
+    if (Step(FileStep::SyncFolder, [&] { return ::fsync(dir.get()); }) != 0) {
+      Fail("fsync " + dest.folder, errno);
+    }
+  };
+
+  if (existed && commit) {
+    // A move over an old file: swapped with it, so that the old file stays
+    // (under the temporary name) until the source is gone, and comes back
+    // if the source cannot be removed.
+    const int err = temp.Swap(dest.name);
+    if (err == 0) {
+      try {
+        sync_folder();
+        commit();
+      } catch (const PlatformError&) {
+        if (temp.Swap(dest.name) == 0) ::fsync(dir.get());
+        throw;  // the temporary name, holding the copy (or else the old file), goes
+      }
+      return CopyOutcome::Done;  // the old file goes with the temporary name
+    }
+    if (!NoReplaceUnsupported(err)) Fail("rename to " + dest.Path(), err);
+    // No swapping here: the copy replaces the old file, and a source that
+    // cannot be removed then stays beside its complete copy (as mv leaves
+    // it), which is reported.
+    temp.Publish(dest.name, true);
+    sync_folder();
+    commit();
+    return CopyOutcome::Done;
+  }
+
   temp.Publish(dest.name, existed);
-  if (Step(FileStep::SyncFolder, [&] { return ::fsync(dir.get()); }) != 0) {
-    const int err = errno;
-    // A new entry that may not survive is taken back; a replaced file stays,
-    // since the old one is gone.
-    if (!existed) ::unlinkat(dir.get(), dest.name.c_str(), 0);
-    Fail("fsync " + dest.folder, err);
+  try {
+    sync_folder();
+    if (commit) commit();
+  } catch (const PlatformError&) {
+    // A new entry that may not survive, or whose source stays, is taken
+    // back; a replaced file stays, since the old one is gone.
+    if (!existed) {
+      ::unlinkat(dir.get(), dest.name.c_str(), 0);
+      ::fsync(dir.get());
+    }
+    throw;
   }
   return CopyOutcome::Done;
+}
+
+// Why the regular file `st` could not be removed from the folder `dir`, told
+// before a move copies it: 0, or EACCES (no write access to the folder),
+// EROFS, EPERM (sticky folder, immutable or append-only file or folder).
+int UnlinkRefusal(int dir, const std::string& name, const struct stat& st) {
+  if (::faccessat(dir, ".", W_OK | X_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    return errno;
+  }
+  struct stat folder {};
+  const uid_t me = ::geteuid();
+  if (::fstat(dir, &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 && me != 0 && me != st.st_uid &&
+      me != folder.st_uid) {
+    return EPERM;
+  }
+  const Fd file(::openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  for (const int fd : {dir, file.get()}) {
+    int flags = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+        (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0) {
+      return EPERM;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+CopyOutcome CopyRegularFile(const Place& source, const Place& dest, bool replace,
+                            const Progress& progress) {
+  return CopyInto(source, dest, replace, Keep::kCopy, progress, nullptr);
 }
 
 void DeleteRegularFile(const Place& file) {
@@ -475,7 +710,7 @@ void DeleteRegularFile(const Place& file) {
 }
 
 CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
-                        const Progress& progress) {
+                        const Progress& progress, bool replace) {
   Fd from = OpenFolder(source.folder);
   Fd to = OpenFolder(dest.folder);
   struct stat st {};
@@ -487,44 +722,64 @@ CopyOutcome RenameEntry(const Place& source, const Place& dest, bool case_only,
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
     Fail(source.Path() + " is a system entry", EPERM);
   }
-  if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) return CopyOutcome::Done;
-  int err = errno;
-  if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {
-    // A file system that ignores letter case finds the source at the new
-    // spelling; the rename is only allowed when it is the source itself.
-    struct stat there {};
-    const bool free_or_self =
-        ::fstatat(to.get(), dest.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0
-            ? errno == ENOENT
-            : there.st_dev == st.st_dev && there.st_ino == st.st_ino;
-    if (!free_or_self) Fail("rename to " + dest.Path(), EEXIST);
+  // An entry that may be replaced is looked at before anything moves; a
+  // link that leads to it counts as the entry itself.
+  bool existed = false;
+  if (replace && !case_only) {
+    struct stat target = st;
+    if (S_ISLNK(st.st_mode)) ::fstatat(from.get(), source.name.c_str(), &target, 0);
+    existed = CheckDestination(to.get(), dest, target, true);
+    if (existed && S_ISDIR(st.st_mode)) Fail(dest.Path(), EEXIST);
+  }
+  int err = 0;
+  if (existed) {
     if (Step(FileStep::Rename, [&] {
           return ::renameat(from.get(), source.name.c_str(), to.get(), dest.name.c_str());
-        }) != 0) {
-      Fail("rename to " + dest.Path(), errno);
+        }) == 0) {
+      return CopyOutcome::Done;
     }
-    return CopyOutcome::Done;
-  }
-  if (NoReplaceUnsupported(err)) {
-    err = MoveWithoutRenameat2(from.get(), source.name, to.get(), dest.name, S_ISDIR(st.st_mode));
-    if (err == 0) return CopyOutcome::Done;
+    err = errno;
+  } else {
+    if (RenameNoReplace(from.get(), source.name, to.get(), dest.name) == 0) {
+      return CopyOutcome::Done;
+    }
+    err = errno;
+    if (case_only && (err == EEXIST || NoReplaceUnsupported(err))) {
+      // A file system that ignores letter case finds the source at the new
+      // spelling; the rename is only allowed when it is the source itself.
+      struct stat there {};
+      const bool free_or_self =
+          ::fstatat(to.get(), dest.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0
+              ? errno == ENOENT
+              : there.st_dev == st.st_dev && there.st_ino == st.st_ino;
+      if (!free_or_self) Fail("rename to " + dest.Path(), EEXIST);
+      if (Step(FileStep::Rename, [&] {
+            return ::renameat(from.get(), source.name.c_str(), to.get(), dest.name.c_str());
+          }) != 0) {
+        Fail("rename to " + dest.Path(), errno);
+      }
+      return CopyOutcome::Done;
+    }
+    if (NoReplaceUnsupported(err)) {
+      err = MoveWithoutRenameat2(from.get(), source.name, to.get(), dest.name, S_ISDIR(st.st_mode));
+      if (err == 0) return CopyOutcome::Done;
+    }
   }
   if (err != EXDEV) Fail("rename to " + dest.Path(), err);
 
   // Another file system under the same letter: a regular file is copied and
-  // the source removed only once the copy is on the device.
+  // the source removed only once the copy is on the device. A source that
+  // plainly cannot be removed is refused before anything is copied.
   if (!S_ISREG(st.st_mode)) Fail("move " + source.Path() + " across file systems", EXDEV);
-  if (CopyRegularFile(source, dest, false, progress) == CopyOutcome::Stopped) {
-    return CopyOutcome::Stopped;
+  if (const int refusal = UnlinkRefusal(from.get(), source.name, st)) {
+    Fail("unlink " + source.Path(), refusal);
   }
-  if (Step(FileStep::Unlink, [&] { return ::unlinkat(from.get(), source.name.c_str(), 0); }) != 0) {
-    err = errno;
-    // The move did not happen: take the copy back, the source is whole.
-    ::unlinkat(to.get(), dest.name.c_str(), 0);
-    ::fsync(to.get());
-    Fail("unlink " + source.Path(), err);
-  }
-  return CopyOutcome::Done;
+  return CopyInto(source, dest, existed, Keep::kMove, progress, [&] {
+    if (Step(FileStep::Unlink, [&] { return ::unlinkat(from.get(), source.name.c_str(), 0); }) !=
+        0) {
+      Fail("unlink " + source.Path(), errno);
+    }
+  });
 }
 
 }  // namespace tarnivo::posix

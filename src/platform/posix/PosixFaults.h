@@ -14,15 +14,17 @@ enum class FileStep {
   Clone,            // FICLONE (a failure falls back to copying)
   CopyRange,        // one copy_file_range chunk
   Read,             // one read chunk
-  Write,            // one write chunk
-  Sync,             // fdatasync of the copy
+  Write,            // one write chunk, or the size of a copy that ends in a hole
+  Sync,             // fsync of the copy
   Close,            // closing the copy
   Link,             // linkat: naming the temporary file, or moving without renameat2
   Rename,           // renameat: publishing over an old file, or the last resort of a move
   Unlink,           // unlinkat: deleting a file or the source of a move
   SyncFolder,       // fsync of the destination folder
-  RenameNoReplace,  // renameat2(RENAME_NOREPLACE)
-  Metadata,         // fchmod or futimens of the copy (a failure costs the copy nothing)
+  RenameNoReplace,  // renameat2 with a flag: RENAME_NOREPLACE, or RENAME_EXCHANGE (a move
+                    // swapping its copy with the file it replaces)
+  Metadata,         // one item of the copy's metadata: fchown, fsetxattr, fchmod, futimens
+                    // (a failure costs the copy nothing)
   Claim,            // creating the destination name empty, where neither renameat2
                     // nor link can move without replacing
 };

@@ -204,14 +204,9 @@ CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::st
                              a.st_ino == b.st_ino;
     const bool itself = same_folder && *to.stored == *from.stored;
     if (!itself && existing == Existing::Replace) {
-      // The durable copy over the old file, which stays whole until then,
-      // and only then the source removed.
-      const Place source_place{from.folder, *from.stored};
-      const CopyOutcome copied =
-          posix::CopyRegularFile(source_place, {to.folder, *to.stored}, true, Progress(progress_));
-      if (copied == CopyOutcome::Stopped) return copied;
-      posix::DeleteRegularFile(source_place);
-      return CopyOutcome::Done;
+      // The old file gives way to the source under its stored name.
+      return posix::RenameEntry({from.folder, *from.stored}, {to.folder, *to.stored}, false,
+                                Progress(progress_), true);
     }
     if (!itself) Fail(destination, EEXIST);
     // The destination names the source itself: by its own name or alias
@@ -224,7 +219,7 @@ CopyOutcome PosixFileSystem::RenameFile(const std::string& source, const std::st
   }
   CheckNewName(to.given, destination);
   return posix::RenameEntry({from.folder, *from.stored}, {to.folder, posix::LinuxName(to.given)},
-                            case_only, Progress(progress_));
+                            case_only, Progress(progress_), false);
 }
 
 std::vector<DriveInfo> PosixFileSystem::DriveList() {

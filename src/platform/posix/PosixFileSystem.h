@@ -31,8 +31,10 @@
 //
 // Operations that act on a file never lose data: CopyFile writes a temporary
 // file beside the destination and publishes it in one atomic rename after the
-// data and the folder entry are on the device; RenameFile never replaces an
-// existing file. Both leave no temporary file behind when they fail.
+// data and the folder entry are on the device; RenameFile replaces an
+// existing file only when asked to, and then the old file stays whole until
+// the new one takes its place. Both leave no temporary file behind when they
+// fail.
 #pragma once
 
 #include <memory>
