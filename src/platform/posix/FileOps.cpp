@@ -20,6 +20,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixFaults.h"
+#include "platform/posix/PosixUtil.h"
 
 namespace tarnivo::posix {
 namespace {
@@ -37,10 +38,6 @@ constexpr std::size_t kBufferSize = 1u << 20;  // read/write fallback
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
 #endif
-
-[[noreturn]] void Fail(const std::string& what, int err) {
-  throw PlatformError(what + ": " + std::strerror(err));
-}
 
 // Runs a system call unless the fault hook fails its step first; returns
 // the call's result, or -1 with errno set to the injected error.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixUtil.h"
 
 namespace tarnivo::posix {
 
@@ -20,7 +21,7 @@ using Progress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 struct Place {
   std::string folder;  // "/home/ann"
   std::string name;    // "x.doc"
-  std::string Path() const { return folder == "/" ? "/" + name : folder + "/" + name; }
+  std::string Path() const { return NativeChild(folder, name); }
 };
 
 // Copies the regular file `source` (links followed) to `dest`. With
