@@ -1,5 +1,5 @@
-// Runs the platform contract's table under GoogleTest: one test per family,
-// one failure per case that does not hold.
+// Runs the contract tables under GoogleTest: one test per family, one failure
+// per case that does not hold.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +8,13 @@
 
 namespace tarnivo::contract {
 
+inline void ExpectHolds(const std::string& name, const std::string& failure) {
+  if (!failure.empty()) ADD_FAILURE() << name << ": " << failure;
+}
+
 inline void ExpectFamily(Impl impl, const std::function<std::unique_ptr<World>()>& make,
                          const std::string& family) {
-  Run(impl, make, family, [](const std::string& name, const std::string& failure) {
-    if (!failure.empty()) ADD_FAILURE() << name << ": " << failure;
-  });
+  Run(impl, make, family, ExpectHolds);
 }
 
 inline std::string FamilyName(const ::testing::TestParamInfo<std::string>& info) {

@@ -21,19 +21,16 @@
 #include <string>
 #include <vector>
 
+#include "ContractGtest.h"
 #include "Handlers.h"
+#include "TypedNames.h"
+#include "platform/posix/NameMap.h"
 #include "platform/posix/Names.h"
 
 namespace tarnivo::test {
 namespace {
 
 const std::string kReport = "this year's report";
-
-std::string Repeat(const std::string& piece, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += piece;
-  return out;
-}
 
 // Every entry below `dir` (an open folder), by its path relative to the
 // tree: what it is and, for a file, what it holds. Walks by descriptor, so
@@ -136,50 +133,16 @@ void RemoveBelow(int dir) {
   }
 }
 
-// The user's part in one run: Copy or Move, the folder, the name, the
-// answer to the overwrite question.
-struct Choice {
-  bool move;
-  std::string folder;
-  std::string name;
-  MessageBoxResult answer = MessageBoxResult::Yes;
-};
-
 class HostileNamesLinux : public ::testing::Test {
  protected:
-  void SetUp() override { Build(); }
-
-  // The tree every case starts from: the source, and in the destination
-  // folder the entries that a name reaching too far would hit.
-  void Build() {
-    for (const char* dir : {"c", "c/Src", "c/Elsewhere", "d", "d/Dst", "d/Dst/Folder"})
-      MakeDir(tree / dir);
+  // The tree every test starts from: the source, and the destination folder.
+  void SetUp() override {
+    for (const char* dir : {"c", "c/Src", "d", "d/Dst"}) MakeDir(tree / dir);
     WriteAll(tree / "c/Src/Report.doc", kReport);
-    WriteAll(tree / "c/Other.doc", "beside the folder");  // what ".." would reach
-    WriteAll(tree / "c/Elsewhere/target.doc", "a link's target");
-    WriteAll(tree / "d/Dst/a1b", "a?b would match me");
-    WriteAll(tree / "d/Dst/Other.doc", "other");
-    WriteAll(tree / "d/Dst/Twin.doc", "twin 1");
-    WriteAll(tree / "d/Dst/TWIN.DOC", "twin 2");
-    WriteAll(tree / "d/Dst/\xE2\x84\xAAilo.doc", "the Kelvin sign folds to k");
-    WriteAll(tree / "d/Dst/Letter to Ann.doc", "LETTER~1.DOC");
-    WriteAll(tree / "d/Dst/Letter to Bob.doc", "LETTER~2.DOC until Ann's goes");
-    WriteAll(tree / "d/Dst/time 10:30.doc", "colon");
-    WriteAll(tree / "d/Dst/x\xEF\x80\xBA.doc", "a private-use character on disk");
-    ASSERT_EQ(
-        ::symlink((tree / "c/Elsewhere/target.doc").c_str(), (tree / "d/Dst/link.doc").c_str()), 0);
-    ASSERT_EQ(
-        ::symlink((tree / "c/Src/Report.doc").c_str(), (tree / "d/Dst/to-source.doc").c_str()), 0);
-    ASSERT_EQ(::symlink((tree / "c/Elsewhere/nowhere.doc").c_str(),
-                        (tree / "d/Dst/dangling.doc").c_str()),
-              0);
-    ASSERT_EQ(::mkfifo((tree / "d/Dst/pipe").c_str(), 0644), 0);
   }
 
   // Folders deeper than a path can name are beyond the tree's own cleanup.
-  void TearDown() override { Clear(); }
-
-  void Clear() {
+  void TearDown() override {
     const int dir = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
       RemoveBelow(dir);
@@ -187,108 +150,53 @@ class HostileNamesLinux : public ::testing::Test {
     }
   }
 
-  // Starts the program on `source`, makes the user's choice and presses OK.
-  // Returns whether the program ended; `shown` gets the boxes.
-  bool Transfer(const std::string& source, const Choice& c, std::vector<Shown>& shown) {
-    ProgramRun run(tree, drives, source);
-    run.ui.yes_no = c.answer;
-    if (!run.Load()) {
-      ADD_FAILURE() << "the dialog did not open";
-      return false;
-    }
-    run.Choose(c.move, c.folder, c.name);
-    EXPECT_EQ(run.state().FileName(), c.name);
-    const bool ended = run.Ok();
-    shown = run.ui.shown;
-    return ended;
-  }
-
   TempTree tree;
   std::string drives = "C=c;D=d";
 };
 
-TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
-  // `creates`: the entry (relative to the tree) that holds the new file; ""
-  // when the name is refused with the error report and nothing changes.
-  // `replaces`: the entry that gives way to it (when the user agrees, also
-  // where nothing is created). `asks`: the name stands for an ordinary file
-  // there, so the user is asked first.
-  const std::string k300 = std::string(300, 'n');
-  const struct {
-    const char* family;
-    std::string name;
-    std::string creates;
-    std::string replaces = "";
-    bool asks = false;
-  } cases[] = {
-      {"empty", "", ""},
-      {"dot", ".", ""},
-      {"dot dot", "..", ""},
-      {"star", "*", ""},
-      {"question mark", "a?b", ""},
-      {"backslash", "..\\Other.doc", ""},
-      {"slash", "../Other.doc", ""},
-      {"absolute slash", "/etc/passwd", ""},
-      {"300 characters: more than a Linux name holds", k300, ""},
-      {"300 two-byte characters", Repeat("\xC3\xA9", 300), ""},
-      {"100 two-byte characters", Repeat("\xC3\xA9", 100), "d/Dst/" + Repeat("\xC3\xA9", 100)},
-      {"not UTF-8", "caf\xE9.doc", "d/Dst/caf\xE9.doc"},
-      {"a cut UTF-8 character", "x\xC3", "d/Dst/x\xC3"},
-      // A replaced file keeps its stored spelling.
-      {"another case of a file there", "OTHER.DOC", "d/Dst/Other.doc", "", true},
-      {"two files that differ only in case", "twin.doc", ""},
-      // The entry the question asked about is the one replaced, never a twin
-      // or an entry beside it whose alias is numbered after it.
-      {"one of them spelled exactly", "Twin.doc", "d/Dst/Twin.doc", "", true},
-      {"an alias", "LETTER~1.DOC", "d/Dst/Letter to Ann.doc", "", true},
-      {"a Kelvin sign there", "kilo.doc", "d/Dst/\xE2\x84\xAAilo.doc", "", true},
-      {"a link to another file", "LINK.DOC", "d/Dst/link.doc", "", true},
-      {"a link to the source", "to-source.doc", ""},
-      {"a link to nothing", "dangling.doc", ""},
-      {"a folder", "folder", ""},
-      {"a FIFO", "pipe", ""},
-      // Linux names in drive form, as the view passes them on: the name with
-      // its own characters, and nothing else.
-      {"? and \\ in a Linux name",
-       "what\xEF\x80\xBF a\xEF\x81\x9C"
-       "b.doc",
-       "d/Dst/what? a\\b.doc"},
-      {": in a Linux name that is there",
-       "TIME 10\xEF\x80\xBA"
-       "30.DOC",
-       "d/Dst/time 10:30.doc", "", true},
-      {"a name whose Linux name holds the private-use character itself", "x\xEF\x80\xBA.doc",
-       "d/Dst/x:.doc"},
-  };
-  for (const bool move : {false, true}) {
-    for (const MessageBoxResult answer : {MessageBoxResult::Yes, MessageBoxResult::No}) {
-      for (const auto& c : cases) {
-        if (!c.asks && answer == MessageBoxResult::No) continue;
-        SCOPED_TRACE(std::string(c.family) + (move ? ", move" : ", copy") +
-                     (c.asks ? (answer == MessageBoxResult::Yes ? ", Yes" : ", No") : ""));
-        Clear();
-        Build();
-        auto expected = Snapshot(tree.root());
-        std::vector<Shown> shown;
-        const bool ended =
-            Transfer(tree / "c/Src/Report.doc", {move, "D:\\Dst", c.name, answer}, shown);
-
-        const bool yes = answer == MessageBoxResult::Yes;
-        const bool done = !c.creates.empty() && yes;
-        std::vector<Shown> boxes;
-        if (c.asks) boxes.push_back(kAskOverwrite);
-        if (c.creates.empty() && yes) boxes.push_back(kTransferError);
-        if (yes && !c.replaces.empty()) expected.erase(c.replaces);
-        if (done) {
-          expected[c.creates] = "file " + kReport;
-          if (move) expected.erase("c/Src/Report.doc");
-        }
-        EXPECT_EQ(Snapshot(tree.root()), expected);
-        EXPECT_EQ(ended, done);
-        EXPECT_EQ(shown, boxes);
-      }
+// The typed names' table on real folders, C: and D: in a temporary tree.
+class PosixNames : public contract::NamesWorld {
+ public:
+  PosixNames() {
+    using enum contract::Kind;
+    MakeDir(tree_ / "c");
+    MakeDir(tree_ / "d");
+    for (const contract::NamesEntry& e : contract::NamesTree()) {
+      const std::string native = tree_ / (e.kind == Raw ? Rel(e.path) : Key(e.path));
+      if (e.kind == Folder) MakeDir(native);
+      if (e.kind != Folder && e.kind != System && e.kind != Link)
+        WriteAll(native, e.contents, e.kind == ReadOnly ? 0444 : 0644);
+      if ((e.kind == System && ::mkfifo(native.c_str(), 0644) != 0) ||
+          (e.kind == Link && ::symlink((tree_ / Key(e.contents)).c_str(), native.c_str()) != 0))
+        throw std::runtime_error("cannot make " + native);
     }
   }
+  Pressed Transfer(bool move, const std::string& folder, const std::string& name,
+                   bool yes) override {
+    ProgramRun run(tree_, "C=c;D=d", tree_ / Key(contract::kSource));
+    run.ui.yes_no = yes ? MessageBoxResult::Yes : MessageBoxResult::No;
+    if (!run.Load()) throw std::runtime_error("the dialog did not open");
+    run.Choose(move, folder, name);
+    Pressed pressed{{}, run.Ok(), run.state().FileName()};
+    for (const Shown& s : run.ui.shown) pressed.shown.emplace_back(s.text, s.style);
+    return pressed;
+  }
+  std::map<std::string, std::string> Snapshot() override { return test::Snapshot(tree_.root()); }
+  // "D:\Dst\a\uF03Ab" => "d/Dst/a:b", as the layer stores it.
+  std::string Key(const std::string& path) override { return posix::LinuxName(Rel(path)); }
+
+ private:
+  static std::string Rel(const std::string& path) {  // "D:\Dst\x" => "d/Dst/x"
+    std::string rel(1, static_cast<char>(path[0] - 'A' + 'a'));
+    for (std::size_t i = 2; i < path.size(); ++i) rel += path[i] == '\\' ? '/' : path[i];
+    return rel;
+  }
+  TempTree tree_;
+};
+
+TEST_F(HostileNamesLinux, ATypedNameReachesOnlyTheFileItNames) {
+  contract::RunNames(
+      contract::Impl::Posix, [] { return std::make_unique<PosixNames>(); }, contract::ExpectHolds);
 }
 
 TEST_F(HostileNamesLinux, AFolderThatCannotBeReachedSafelyIsNeverWrittenTo) {
@@ -344,9 +252,11 @@ TEST_F(HostileNamesLinux, PathsLongerThanTheKernelTakesAtOnce) {
   std::string folder = "D:";
   for (int i = 0; i < 16; ++i) folder += "\\" + part;
   const std::string name(250, 'n');
-  std::vector<Shown> shown;
-  EXPECT_TRUE(Transfer(tree / "c/Src/Report.doc", {true, folder, name}, shown));
-  EXPECT_TRUE(shown.empty());
+  ProgramRun move(tree, drives, tree / "c/Src/Report.doc");
+  ASSERT_TRUE(move.Load());
+  move.Choose(true, folder, name);
+  EXPECT_TRUE(move.Ok());
+  EXPECT_TRUE(move.ui.shown.empty());
   std::map<std::string, std::string> there;
   Walk(deep, "", there);
   EXPECT_EQ(there, (std::map<std::string, std::string>{{name, "file " + kReport}}));
@@ -465,20 +375,23 @@ TEST_F(HostileNamesLinux, AMoveFromAReadOnlyMountCopiesAndKeepsTheSource) {
   drives = "C=c;D=d;R=r";
   const struct {
     const char* family;
-    Choice choice;
+    bool move;
+    const char *folder, *name;
     bool ended;
     const char* copy;  // where a whole copy is afterwards, or nullptr
   } cases[] = {
       // The copy is made, the source cannot go: both stay and the user is told.
-      {"moved to another drive", {true, "D:\\Dst", "Report.doc"}, false, "d/Dst/Report.doc"},
-      {"moved within the mount", {true, "R:\\Sub", "Report.doc"}, false, nullptr},
-      {"copied to another drive", {false, "D:\\Dst", "Copy.doc"}, true, "d/Dst/Copy.doc"},
+      {"moved to another drive", true, "D:\\Dst", "Report.doc", false, "d/Dst/Report.doc"},
+      {"moved within the mount", true, "R:\\Sub", "Report.doc", false, nullptr},
+      {"copied to another drive", false, "D:\\Dst", "Copy.doc", true, "d/Dst/Copy.doc"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.family);
-    std::vector<Shown> shown;
-    EXPECT_EQ(Transfer(tree / "r/Report.doc", c.choice, shown), c.ended);
-    EXPECT_EQ(shown, c.ended ? std::vector<Shown>{} : std::vector<Shown>{kTransferError});
+    ProgramRun run(tree, drives, tree / "r/Report.doc");
+    ASSERT_TRUE(run.Load());
+    run.Choose(c.move, c.folder, c.name);
+    EXPECT_EQ(run.Ok(), c.ended);
+    EXPECT_EQ(run.ui.shown, c.ended ? std::vector<Shown>{} : std::vector<Shown>{kTransferError});
     EXPECT_EQ(ReadAll(tree / "r/Report.doc"), kReport);
     EXPECT_TRUE(Names(tree / "r/Sub").empty());
     if (c.copy != nullptr) {

@@ -5,9 +5,10 @@
 
 #include <string>
 
+#include "ContractGtest.h"
 #include "Desk.h"
 #include "FakeDialog.h"
-#include "text/Text.h"
+#include "TypedNames.h"
 
 namespace tarnivo {
 namespace {
@@ -15,113 +16,54 @@ namespace {
 using test::FakeDialog;
 using test::SimulatedPlatform;
 
-const std::string kSourceKey = "C:\\My Documents\\REPORT.DOC";
-using test::kError;
-using test::kExists;
 const std::string kOther = "another file";
 
-std::string Repeat(const std::string& piece, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += piece;
-  return out;
-}
+// The typed names' table on the simulated platform, through the fake dialog.
+class SimulatedNames : public contract::NamesWorld {
+ public:
+  SimulatedNames() {
+    p_.AddDrive('C');
+    p_.AddDrive('D');
+    using enum contract::Kind;
+    for (const contract::NamesEntry& e : contract::NamesTree()) {
+      if (e.kind == Folder) p_.AddFolder(e.path, e.alias);
+      if (e.kind == Folder || e.kind >= Link) continue;  // links, twins: POSIX only
+      // The attributes of a File, ReadOnly, Hidden, System or InUse entry.
+      const unsigned attributes[] = {0, test::kReadOnly, test::kHidden, test::kSystem, 0};
+      p_.AddFile(e.path, e.contents, e.alias, attributes[static_cast<int>(e.kind)]);
+      p_.SetInUse(e.path, e.kind == InUse);
+    }
+    p_.SetCommandLine("C:\\SRC\\ANNUAL~1.DOC");
+  }
+  Pressed Transfer(bool move, const std::string& folder, const std::string& name,
+                   bool yes) override {
+    FakeDialog dialog(p_);
+    if (!dialog.Load()) throw std::runtime_error("the dialog did not open");
+    if (move) dialog.Choose(ControlId::optMove);
+    dialog.TypeInto(ControlId::txtNetwork, folder);
+    dialog.TypeInto(ControlId::txtFileName, name);
+    p_.AnswerUnscripted([yes](const test::ShownMessage& m) {
+      if (m.style == MessageBoxStyle::OkExclamation) return MessageBoxResult::Ok;
+      return yes ? MessageBoxResult::Yes : MessageBoxResult::No;
+    });
+    const std::size_t calls = p_.CallCount();
+    dialog.ClickOK();
+    Pressed pressed{{}, dialog.Ended(), dialog.State().FileName()};
+    // Each box is one call; on a refusal, any other asked the file system.
+    pressed.asked_files = p_.CallCount() > calls + p_.Messages().size();
+    for (const auto& m : p_.Messages()) pressed.shown.emplace_back(m.text, m.style);
+    return pressed;
+  }
+  std::map<std::string, std::string> Snapshot() override { return p_.Snapshot(); }
 
-// The desk, with bystanders that a name reaching too far would hit.
-void BuildHostileDesk(SimulatedPlatform& p) {
-  test::BuildDesk(p);
-  p.AddFile("D:\\Backup\\a1b", kOther);
-  p.AddFile("D:\\Backup\\Report.Doc", kOther);
-  p.AddFile("D:\\REPORT.DOC", kOther);
-  p.AddFile("C:\\REPORT.DOC", kOther);
-}
+ private:
+  SimulatedPlatform p_;
+};
 
 TEST(HostileNames, ATypedNameReachesOnlyTheOneFileItNames) {
-  // `key`: the destination as stored after the transfer; "" when the name
-  // must be refused with the error report and nothing touched.
-  const struct {
-    const char* family;
-    std::string folder, name, key;
-    bool exists = false;  // the name names a file already there: Yes replaces it
-  } cases[] = {
-      {"empty", "D:\\Backup", "", ""},
-      {"dot", "D:\\Backup", ".", ""},
-      {"dot dot", "D:\\Backup", "..", ""},
-      {"only dots", "D:\\Backup", "...", ""},
-      {"only spaces", "D:\\Backup", "   ", ""},
-      {"star", "D:\\Backup", "*", ""},
-      {"question mark", "D:\\Backup", "a?b", ""},
-      {"backslash", "D:\\Backup", "..\\REPORT.DOC", ""},
-      {"leading backslash", "D:\\Backup", "\\REPORT.DOC", ""},
-      {"slash", "D:\\Backup", "../REPORT.DOC", ""},
-      {"trailing slash", "D:\\Backup", "x/", ""},
-      {"colon", "D:\\Backup", "a:b", ""},
-      {"drive-relative", "D:\\Backup", "C:REPORT.DOC", ""},
-      {"control character", "D:\\Backup", "a\tb", ""},
-      {"reserved character", "D:\\Backup", "a|b", ""},
-      {"300 characters", "D:\\Backup", std::string(300, 'n'),
-       "D:\\Backup\\" + std::string(300, 'n')},
-      {"300 two-byte characters", "D:\\Backup", Repeat("é", 300),
-       "D:\\Backup\\" + Repeat("é", 300)},
-      {"not UTF-8", "D:\\Backup", "caf\xE9.doc", "D:\\Backup\\caf\xE9.doc"},
-      {"a cut UTF-8 character", "D:\\Backup", "x\xC3", "D:\\Backup\\x\xC3"},
-      {"leading space, beside the source", "C:\\My Documents", " REPORT.DOC",
-       "C:\\My Documents\\ REPORT.DOC"},
-      // The replaced file keeps its stored spelling.
-      {"another case of a file there", "D:\\Backup", "REPORT.DOC", "D:\\Backup\\Report.Doc", true},
-      {"trailing dot of a file there", "D:\\Backup", "report.doc.", "D:\\Backup\\Report.Doc", true},
-      {"trailing space of a file there", "D:\\Backup", "Report.doc ", "D:\\Backup\\Report.Doc",
-       true},
-  };
-  for (const bool move : {false, true}) {
-    for (const MessageBoxResult answer : {MessageBoxResult::Yes, MessageBoxResult::No}) {
-      for (const auto& c : cases) {
-        if (!c.exists && answer == MessageBoxResult::No) continue;
-        SCOPED_TRACE(std::string(c.family) + (move ? ", move" : ", copy") +
-                     (c.exists ? (answer == MessageBoxResult::Yes ? ", Yes" : ", No") : ""));
-        SimulatedPlatform platform;
-        BuildHostileDesk(platform);
-        platform.SetCommandLine("C:\\MYDOCU~1\\REPORT.DOC");
-        FakeDialog dialog(platform);
-        ASSERT_TRUE(dialog.Load());
-        if (move) dialog.Choose(ControlId::optMove);
-        if (c.folder != dialog.State().DirPath()) {
-          dialog.TypeInto(ControlId::txtNetwork, c.folder);
-          dialog.Tab();
-        }
-        ASSERT_EQ(dialog.State().DirPath(), c.folder);
-        dialog.TypeInto(ControlId::txtFileName, c.name);
-        ASSERT_EQ(dialog.State().FileName(), c.name);
-
-        auto expected = platform.Snapshot();
-        if (c.exists) platform.Answer(answer);
-        const bool done = !c.key.empty() && answer == MessageBoxResult::Yes;
-        if (done) {
-          // The file the name stood for (spelled as stored) gives way to the new one.
-          for (auto it = expected.begin(); it != expected.end();) {
-            it = EqualsIgnoreCase(it->first, c.key) ? expected.erase(it) : std::next(it);
-          }
-          expected[c.key] = test::kReport;
-          if (move) expected.erase(kSourceKey);
-        } else if (c.key.empty()) {
-          platform.Answer(MessageBoxResult::Ok);
-        }
-
-        dialog.ClickOK();
-        EXPECT_EQ(platform.Snapshot(), expected);
-        EXPECT_EQ(dialog.Ended(), done);
-        std::vector<std::string> messages;
-        if (c.exists) messages.push_back(kExists);
-        if (c.key.empty()) messages.push_back(kError);
-        EXPECT_EQ(platform.MessageTexts(), messages);
-        EXPECT_EQ(platform.UnusedAnswers(), 0u);
-        if (c.key.empty()) {  // the deletion in the existence check is never reached
-          for (const std::string& op : platform.FileOperations()) {
-            EXPECT_EQ(op.rfind("DeleteFile", 0), std::string::npos) << op;
-          }
-        }
-      }
-    }
-  }
+  contract::RunNames(
+      contract::Impl::Simulated, [] { return std::make_unique<SimulatedNames>(); },
+      contract::ExpectHolds);
 }
 
 // Started with a hostile command line, intake opens the dialog for exactly the
@@ -161,7 +103,9 @@ TEST(HostileNames, ACommandLineOpensTheFileItNamesOrNone) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.family);
     SimulatedPlatform platform;
-    BuildHostileDesk(platform);
+    test::BuildDesk(platform);
+    platform.AddFile("D:\\REPORT.DOC", kOther);  // bystanders a line reaching too far would hit
+    platform.AddFile("C:\\REPORT.DOC", kOther);
     platform.AddFile("C:\\WINDOWS\\TRAP.TXT", kOther);
     platform.AddFile("D:\\TRAP.TXT", kOther);
     platform.AddFolder("C:\\WINDOWS\\A");
