@@ -390,8 +390,10 @@ void UnicodeName(Check& check, const std::wstring& program) {
 }
 
 // A 1 GiB copy to D:, stopped while its progress shows: by Escape during a
-// copy, by a click on Cancel during a move. Each time no message, nothing on
-// D:, the source whole and the dialog back; then Escape ends the program.
+// copy, by a click on Cancel during a move, by Escape during a move that
+// replaces a file after Yes. Each time no message, nothing new on D: (the
+// old file whole), the source whole and the dialog back; then Escape ends
+// the program.
 void StopLongCopy(Check& check, const std::wstring& program) {
   constexpr long long kSize = 1LL << 30;
   const std::wstring source = kC + L"\\big\\disk image.iso";
@@ -406,14 +408,25 @@ void StopLongCopy(Check& check, const std::wstring& program) {
   Open(check, dialog, L"big backup", kD + L"\\big backup");
   const HWND bar = GetDlgItem(dialog, win32::kIdProgress);
   const HWND cancel = Item(dialog, ControlId::cmdCancel);
-  for (const bool escape : {true, false}) {
-    const std::string how = escape ? "Escape during a copy" : "Cancel during a move";
-    if (!escape) ChooseMove(check, dialog);
+  const std::wstring old = kD + L"\\big backup\\disk image.iso";
+  const struct {
+    const char* how;
+    bool escape, move, replace;
+  } passes[] = {
+      {"Escape during a copy", true, false, false},
+      {"Cancel during a move", false, true, false},
+      {"Escape during a move that replaces a file", true, true, true},
+  };
+  for (const auto& pass : passes) {
+    const std::string how = pass.how;
+    if (pass.move) ChooseMove(check, dialog);
+    if (pass.replace) WriteFileText(old, "old");
     Click(dialog, ControlId::cmdOK);
+    if (pass.replace) ExpectBox(check, app, kOverwrite, {IDYES, IDNO}, IDYES);
     const bool shown = WaitFor([&] { return IsWindowVisible(bar) != FALSE; });
     check.That(shown, how + ": the progress shows");
     if (!shown) return;
-    if (escape) {
+    if (pass.escape) {
       PostKey(app.Focus(), VK_ESCAPE);
     } else {
       PostMessageW(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
@@ -422,7 +435,9 @@ void StopLongCopy(Check& check, const std::wstring& program) {
     check.That(WaitFor([&] { return !IsWindowVisible(bar); }, 60000), how + ": the progress goes");
     check.That(app.Running(), how + ": the dialog stays");
     check.That(app.Box(500) == nullptr, how + ": no message");
-    check.Equal(FolderEntries(kD + L"\\big backup"), 0, how + ": nothing on D:");
+    check.Equal(FolderEntries(kD + L"\\big backup"), pass.replace ? 1 : 0,
+                how + ": nothing new on D:");
+    if (pass.replace) check.Equal(ReadFileText(old), "old", how + ": the old file is whole");
     check.Equal(FileSize(source), kSize, how + ": the source is whole");
     check.That(IsWindowVisible(Item(dialog, ControlId::lblFileName)) != FALSE,
                how + ": the label is back");
@@ -705,7 +720,7 @@ std::vector<TestCase> Scenarios(const std::wstring& program) {
       {"e2e: drive list drops down on its drive, Enter in the folder list", with(KeyboardLists)},
       {"e2e: Unicode name moved to D:", with(UnicodeName)},
       {"e2e: layout, help, close box", with(LayoutAndHelp)},
-      {"e2e: a long copy and move stopped by Escape and Cancel", with(StopLongCopy)},
+      {"e2e: a long copy, move and replacement stopped by Escape and Cancel", with(StopLongCopy)},
       {"exe: icon, manifest and version record", with(ExeResources)},
       {"setup: icon, version record, no administrator rights", with(SetupRecord)},
       {"setup: the registered verb opens the dialog, a copy through it works", with(InstalledVerb)},
