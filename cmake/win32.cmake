@@ -36,7 +36,7 @@ add_library(tarnivo_win32 STATIC
   src/dialog/win32/Win32Dialog.cpp
   src/dialog/win32/Program.cpp
 )
-target_link_libraries(tarnivo_win32 PUBLIC tarnivo_core comctl32 mpr)
+target_link_libraries(tarnivo_win32 PUBLIC tarnivo_core comctl32 mpr ole32)
 target_compile_definitions(tarnivo_win32 PUBLIC ${TARNIVO_WIN32_DEFINES})
 
 # One self-contained exe: no MinGW runtime DLL, only Windows' own.
@@ -64,7 +64,7 @@ add_executable(tarnivo_wine_driver
   tests/contract/PlatformContract.cpp
 )
 target_include_directories(tarnivo_wine_driver PRIVATE tests/wine tests/contract ${TARNIVO_GENERATED_DIR})
-target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version)
+target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version oleacc oleaut32)
 target_compile_options(tarnivo_wine_driver PRIVATE -municode)
 target_link_options(tarnivo_wine_driver PRIVATE -static -municode)
 set_target_properties(tarnivo_wine_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
