@@ -64,7 +64,7 @@ add_executable(tarnivo_wine_driver
   tests/contract/PlatformContract.cpp
 )
 target_include_directories(tarnivo_wine_driver PRIVATE tests/wine tests/contract ${TARNIVO_GENERATED_DIR})
-target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version oleacc oleaut32)
+target_link_libraries(tarnivo_wine_driver PRIVATE tarnivo_win32 version)
 target_compile_options(tarnivo_wine_driver PRIVATE -municode)
 target_link_options(tarnivo_wine_driver PRIVATE -static -municode)
 set_target_properties(tarnivo_wine_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
