@@ -411,16 +411,16 @@ DWORD CopyIntoPlace(Win32FileSystem::Transfer& self, const std::wstring& from,
   const DWORD copied = error ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(temp.c_str());
   if (!error && copied == INVALID_FILE_ATTRIBUTES) error = GetLastError();
   // Where the copy reports no start (Wine), the file is hidden only now.
+  const DWORD own = copied & ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL);
   if (!error && !(copied & FILE_ATTRIBUTE_HIDDEN))
-    SetFileAttributesW(temp.c_str(), copied | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(temp.c_str(), own | FILE_ATTRIBUTE_HIDDEN);
   // A stop counts until the new file is in place; where the copy ignored
   // the request (Wine), it is honoured here.
   if (!error && self.Stopped()) error = ERROR_REQUEST_ABORTED;
   if (!error) error = Flush(temp);
   if (!error && self.Stopped()) error = ERROR_REQUEST_ABORTED;
   // The attributes the copy took from the source, its hidden bit included.
-  const DWORD kept = (copied & ~FILE_ATTRIBUTE_HIDDEN) |
-                     (source == INVALID_FILE_ATTRIBUTES ? 0 : source & FILE_ATTRIBUTE_HIDDEN);
+  const DWORD kept = own | (source == INVALID_FILE_ATTRIBUTES ? 0 : source & FILE_ATTRIBUTE_HIDDEN);
   if (!error && !SetFileAttributesW(temp.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL))
     error = GetLastError();
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
