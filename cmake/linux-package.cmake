@@ -22,12 +22,14 @@ foreach(size 16 32)
           RENAME tarnivo.png)
 endforeach()
 
-# cpack -G DEB (in the build folder) makes the Debian package.
+# cpack -G DEB (in the build folder) makes the Debian package, cpack -G RPM
+# the one for Fedora and openSUSE (needs rpmbuild: Debian's rpm package).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnivo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_CONTACT "Tarnivo developers <tarnivo@localhost>")
+set(CPACK_PACKAGE_VENDOR "Tarnivo developers")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -43,4 +45,23 @@ if(TARNIVO_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libfltk1.3, libx11-6")
 endif()
+# PCManFM reads the file-manager action only through libfm's modules, which
+# libfm merely recommends.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS libfm-modules)
+# RPM lists the requirements by shared-library name by itself. The package
+# owns its files and its own data folder, none of the desktop's folders.
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_PACKAGE_RELOCATABLE OFF)  # the desktop finds the entries only under /usr
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+set(CPACK_RPM_PACKAGE_GROUP Applications/File)
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION)
+foreach(dir applications icons icons/hicolor kio kio/servicemenus nemo nemo/actions file-manager
+            file-manager/actions)
+  list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/${dir})
+endforeach()
+foreach(size 16 32)
+  list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+       /usr/share/icons/hicolor/${size}x${size} /usr/share/icons/hicolor/${size}x${size}/apps)
+endforeach()
 include(CPack)

@@ -36,7 +36,7 @@ add_library(tarnivo_win32 STATIC
   src/dialog/win32/Win32Dialog.cpp
   src/dialog/win32/Program.cpp
 )
-target_link_libraries(tarnivo_win32 PUBLIC tarnivo_core comctl32 mpr)
+target_link_libraries(tarnivo_win32 PUBLIC tarnivo_core comctl32 mpr ole32)
 target_compile_definitions(tarnivo_win32 PUBLIC ${TARNIVO_WIN32_DEFINES})
 
 # One self-contained exe: no MinGW runtime DLL, only Windows' own.

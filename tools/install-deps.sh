@@ -9,6 +9,8 @@ export DEBIAN_FRONTEND=noninteractive
 linux_pkgs=(g++ cmake make clang-format libgtest-dev libfltk1.3-dev xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
             xdg-utils libglib2.0-bin libxml2-utils
             xfsprogs btrfs-progs attr acl e2fsprogs)
+# rpmbuild, for the RPM package and its test.
+linux_pkgs+=(rpm)
 missing=()
 for p in "${linux_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ "${1:-}" = "--windows" ]; then

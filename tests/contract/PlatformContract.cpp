@@ -250,6 +250,24 @@ const std::vector<Case>& Cases() {
        .after = {{"C:\\Case\\Plain.txt", "Plain"}}},
       {.what = "a device name", .op = Rename, .a = "C:\\Docs\\notes.txt", .b = "C:\\Docs\\nul",
        .want = "ok", .win32 = kThrows},
+      // Replace gives way to an ordinary file only, which keeps its spelling.
+      {.what = "Replace: over a file", .op = Rename, .a = "C:\\Docs\\notes.txt",
+       .b = "C:\\My Documents\\REPORT.DOC", .existing = Existing::Replace, .want = "ok",
+       .after = {{"C:\\Docs\\notes.txt", "<missing>"}, {"C:\\My Documents\\Report.doc", "notes"}}},
+      {.what = "Replace: to a free name", .op = Rename, .a = "C:\\Docs\\notes.txt", .b = "C:\\Docs\\Sub\\n.txt",
+       .existing = Existing::Replace, .want = "ok", .after = {{"C:\\Docs\\Sub\\n.txt", "notes"}}},
+      {.what = "Replace: never a read-only file", .op = Rename, .a = "C:\\Docs\\notes.txt",
+       .b = "C:\\Docs\\readme.txt", .existing = Existing::Replace, .want = kThrows,
+       .after = {{"C:\\Docs\\notes.txt", "notes"}, {"C:\\Docs\\readme.txt", "readme"}}},
+      {.what = "Replace: never a hidden file", .op = Rename, .a = "C:\\Docs\\notes.txt",
+       .b = "C:\\Docs\\.hidden.txt", .existing = Existing::Replace, .want = kThrows,
+       .after = {{"C:\\Docs\\notes.txt", "notes"}, {"C:\\Docs\\.hidden.txt", "hidden"}}},
+      {.what = "Replace: never a system entry", .op = Rename, .a = "C:\\Docs\\notes.txt",
+       .b = "C:\\Docs\\system.dat", .existing = Existing::Replace, .want = kThrows,
+       .after = {{"C:\\Docs\\notes.txt", "notes"}}},
+      {.what = "Replace: never a folder", .op = Rename, .a = "C:\\Docs\\notes.txt", .b = "C:\\Docs\\sub",
+       .existing = Existing::Replace, .want = kThrows,
+       .after = {{"C:\\Docs\\notes.txt", "notes"}, {"C:\\Docs\\Sub", "<folder>"}}},
 
       // --- DeleteFile.
       {.what = "a file", .op = Delete, .a = "C:\\DOCS\\NOTES.TXT", .want = "ok",
@@ -388,8 +406,7 @@ std::string Outcome(World& world, const Case& c) {
     case Op::Copy:
       return p.CopyFile(arg(c.a), arg(c.b)) == CopyOutcome::Done ? "ok" : "stopped";
     case Op::Rename:
-      return p.RenameFile(arg(c.a), arg(c.b), Existing::Refuse) == CopyOutcome::Done ? "ok"
-                                                                                     : "stopped";
+      return p.RenameFile(arg(c.a), arg(c.b), c.existing) == CopyOutcome::Done ? "ok" : "stopped";
     case Op::Delete:
       p.DeleteFile(arg(c.a));
       return "ok";

@@ -72,7 +72,7 @@ enum class Op {
   SubFolders,       // SubFolders(a), joined with '|'
   SameFile,         // SameFile(a, b): "same" or "different"
   Copy,             // CopyFile(a, b): "ok"
-  Rename,           // RenameFile(a, b): "ok"
+  Rename,           // RenameFile(a, b, existing): "ok"
   Delete,           // DeleteFile(a): "ok"
 };
 
@@ -89,6 +89,7 @@ struct Case {
   Op op;
   std::string a, b;
   int mask = kLookupAll;
+  Existing existing = Existing::Refuse;  // of a Rename
   std::string want;
   // Where a platform gives another outcome.
   std::optional<std::string> simulated, posix, win32;

@@ -6,9 +6,12 @@
 #   run.sh glue     SOURCE_DIR   hostile names reach the program intact
 #   run.sh not_default BUILD_DIR installed into a fresh profile, Tarnivo is no
 #                                file type's default application
+#   run.sh rpm BUILD_DIR PROGRAM the RPM package: its files, its requirements
+#                                (PROGRAM's shared libraries), an install
 set -euo pipefail
 CASE=$1
 DIR=$(realpath "$2")
+PROGRAM=${3:-}
 T=$(mktemp -d "${TMPDIR:-/tmp}/tarnivo-menus.XXXXXX")
 trap 'rm -rf "$T"' EXIT
 export HOME=$T/home XDG_DATA_HOME=$T/home/.local/share XDG_CONFIG_HOME=$T/home/.config
@@ -91,6 +94,8 @@ case_formats() {
   [ "$(key "$MENUS/tarnivo.nemo_action" 'Nemo Action' Quote)" = double ] || fail "Nemo: URIs unquoted"
   [ "$(key "$MENUS/file-manager.desktop" 'Desktop Entry' Type)" = Action ] || fail "actions: type"
   [ "$(key "$MENUS/file-manager.desktop" 'Desktop Entry' Name)" = "$LABEL" ] || fail "actions: name"
+  # libfm (PCManFM) shows an action's tooltip, where it has one, as the menu text.
+  ! grep -q '^Tooltip' "$MENUS/file-manager.desktop" || fail "actions: a tooltip would be the menu text"
   [ "$(key "$MENUS/file-manager.desktop" 'X-Action-Profile files' Exec)" = 'tarnivo-menus open %F' ] ||
     fail "actions: Exec"
 
@@ -203,6 +208,36 @@ case_not_default() {
     out=$(gio mime "$type" 2>&1 || true)
     [[ $out != *tarnivo* ]] || fail "gio mime $type: $out"
   done
+}
+
+# The RPM package made from the build's CPack configuration: the program,
+# the desktop entry and the right-click entries at their places, and no
+# folder of the desktop's own; every shared library the program loads
+# required by name (the program says which, whatever its toolkit), and
+# nothing but libraries and the shell; installed into a scratch root.
+case_rpm() {
+  (cd "$T" && cpack --config "$DIR/CPackConfig.cmake" -G RPM -B "$T/pkg" >"$T/cpack.log" 2>&1) ||
+    fail "cpack -G RPM (rpmbuild comes with the rpm package): $(tail -n 5 "$T/cpack.log")"
+  local package listed requires f
+  package=$(ls "$T"/pkg/tarnivo-*.rpm | head -n 1)
+  listed=$(rpm -qpl "$package")
+  requires=$(rpm -qpR "$package")
+  rpm -i --root "$T/root" --nodeps "$package" 2>"$T/rpm.log" || fail "rpm -i: $(cat "$T/rpm.log")"
+  local files=" bin/tarnivo bin/tarnivo-menus share/applications/tarnivo.desktop
+    share/icons/hicolor/16x16/apps/tarnivo.png share/icons/hicolor/32x32/apps/tarnivo.png
+    share/kio/servicemenus/tarnivo.desktop share/nemo/actions/tarnivo.nemo_action
+    share/file-manager/actions/tarnivo.desktop "
+  for f in $files; do
+    grep -qx "/usr/$f" <<<"$listed" && [ -e "$T/root/usr/$f" ] || fail "/usr/$f not packaged and installed"
+  done
+  while read -r f; do
+    [[ ${files//$'\n'/ } == *" ${f#/usr/} "* || $f == /usr/share/tarnivo* ]] || fail "the package holds $f"
+  done <<<"$listed"
+  while read -r f; do
+    grep -qxF -e "$f()" -e "$f()(64bit)" <<<"$requires" || fail "no requirement of $f: $requires"
+  done < <(readelf -d "$PROGRAM" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+  f=$(grep -vxE '[^ /()]+\.so[.0-9]*\(.*\)(\(64bit\))?|rpmlib\(.*|rtld\(GNU_HASH\)|/bin/sh' <<<"$requires" || true)
+  [ -z "$f" ] || fail "requirements beyond shared libraries: $f"
 }
 
 "case_$CASE"

@@ -189,6 +189,71 @@ void FileOperations(Check& check) {
               "lookup of a path longer than MAX_PATH");
 }
 
+// A copy, or a move across volumes, that is stopped or fails keeps the old
+// file and the source and leaves no temporary file; a finished one has what
+// CopyFileExW gives (attributes, times) under the old file's spelling.
+void Replacement(Check& check) {
+  wchar_t other[MAX_PATH] = {};  // a folder of D: on another volume, if run.sh made one
+  GetEnvironmentVariableW(L"TARNIVO_OTHER_VOLUME", other, MAX_PATH);
+  const struct {
+    const char* what;
+    bool move, stop;
+    const wchar_t* in_use;  // a file held open without sharing
+    const char* want;
+  } cases[] = {
+      {"copy", false, false, nullptr, "ok"},
+      {"stopped copy", false, true, nullptr, "stopped"},
+      {"copy of a source in use", false, false, L"new.txt", "throws"},
+      {"copy over a file in use", false, false, L"Old.txt", "throws"},
+      {"move across volumes", true, false, nullptr, "ok"},
+      {"stopped move across volumes", true, true, nullptr, "stopped"},
+  };
+  for (const auto& c : cases) {
+    if (c.move && !*other) continue;  // run.sh says why
+    const std::wstring from = kRoot + L"\\replace", to = c.move ? other : from;
+    const std::wstring source = from + L"\\new.txt", model = kRoot + L"\\model\\new.txt";
+    for (const std::wstring& folder : {from, to, kRoot + L"\\model"}) FreshFolder(folder);
+    WriteFileText(source, "new");
+    const FILETIME when{0, 0x01c08d00};  // early 2001
+    HANDLE h =
+        CreateFileW(source.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &when);
+    CloseHandle(h);
+    if (!c.move) SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);
+    CopyFileExW(source.c_str(), model.c_str(), nullptr, nullptr, nullptr, 0);
+    WriteFileText(to + L"\\Old.txt", "old");
+    const std::wstring held = c.in_use ? from + L"\\" + c.in_use : L"";  // copies: from == to
+    h = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Win32FileSystem platform;
+    platform.SetCopyProgress([&](Win32FileSystem::CopyPhase phase, std::uint64_t, std::uint64_t) {
+      if (c.stop && phase == Win32FileSystem::CopyPhase::Begin) platform.StopCopy();
+    });
+    std::string got = "throws";
+    try {
+      const std::string s = Utf8(source), d = Utf8(to) + "\\OLD.TXT";
+      const CopyOutcome outcome =
+          c.move ? platform.RenameFile(s, d, Existing::Replace) : platform.CopyFile(s, d);
+      got = outcome == CopyOutcome::Done ? "ok" : "stopped";
+    } catch (const PlatformError&) {
+    }
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+
+    const std::string what = c.what;
+    const bool done = got == "ok";
+    check.Equal(got, c.want, what);
+    check.Equal(ReadFileText(to + L"\\Old.txt"), done ? "new" : "old", what + ": the old file");
+    check.Equal(ReadFileText(source), done && c.move ? "<missing>" : "new", what + ": the source");
+    check.Equal(FolderEntries(to), c.move ? 1 : 2, what + ": no temporary file");
+    WIN32_FIND_DATAW found{}, want{};
+    FindClose(FindFirstFileW((to + L"\\old.txt").c_str(), &found));
+    FindClose(FindFirstFileW(model.c_str(), &want));
+    check.Equal(Utf8(found.cFileName), "Old.txt", what + ": the old file's spelling");
+    if (done) check.Equal(found.dwFileAttributes, want.dwFileAttributes, what + ": attributes");
+    check.That(!done || CompareFileTime(&found.ftLastWriteTime, &want.ftLastWriteTime) == 0,
+               what + ": the source's time");
+  }
+}
+
 void SameFileSpellings(Check& check) {
   const std::wstring dir = kRoot + L"\\same";
   FreshFolder(dir);
@@ -242,6 +307,7 @@ std::vector<TestCase> PlatformChecks() {
       {"platform: reserved device names and trailing dots", NameRules},
       {"platform: a root keeps its backslash", RootWorkingDirectory},
       {"platform: device names, trailing dots, MAX_PATH", FileOperations},
+      {"platform: a stopped or failed replacement keeps the old file", Replacement},
       {"platform: same file through a hard link and another letter", SameFileSpellings},
       {"platform: drive list", Drives},
   };

@@ -87,6 +87,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 LOG="$WORK/wine.log"
 XVFB_PID=""
+OTHER_VOLUME=""
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
@@ -95,6 +96,7 @@ cleanup() {
     wait "$XVFB_PID" 2>/dev/null
   fi
   rm -rf "$WORK"
+  [ -z "$OTHER_VOLUME" ] || rm -rf "$OTHER_VOLUME"
 }
 trap cleanup EXIT
 
@@ -118,6 +120,14 @@ wineserver -w
 mkdir -p "$WORK/drive-d"
 ln -sfn "$WORK/drive-d" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$WORK/no-disk" "$WINEPREFIX/dosdevices/e:"
+# A folder of D: on another volume (a tmpfs), where a move within D: has to copy.
+if OTHER_VOLUME="$(mktemp -d /dev/shm/tarnivo-wine.XXXXXX 2>/dev/null)" &&
+  [ "$(stat -c %d "$OTHER_VOLUME")" != "$(stat -c %d "$WORK/drive-d")" ]; then
+  ln -s "$OTHER_VOLUME" "$WORK/drive-d/other volume"
+  export TARNIVO_OTHER_VOLUME='D:\other volume\moves'
+else
+  echo "# not run: the moves across volumes within D:, since /dev/shm is no other volume here"
+fi
 echo "# Wine prefix ready in $(($(date +%s) - start)) s (display $DISPLAY)"
 
 source "$ROOT/tests/wine/packages.sh"

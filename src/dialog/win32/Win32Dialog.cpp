@@ -11,6 +11,8 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>  // after windows.h
+#include <initguid.h>  // defines the GUIDs oleacc.h declares
+#include <oleacc.h>
 // clang-format on
 
 namespace tarnivo::win32 {
@@ -21,6 +23,19 @@ constexpr WPARAM kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
 constexpr WPARAM kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
 constexpr UINT kReselectMessage = WM_APP + 1;     // puts a text box's selection back after a click
 constexpr int kIconResource = 1;
+
+// The lists and the network box have no caption of their own: the
+// accessibility layer would name each after the static text before it in
+// z-order, so the network box after the source file's path. They carry the
+// names the other view gives them instead, and the tab order stays.
+constexpr struct {
+  ControlId id;
+  const wchar_t* name;
+} kAccessibleNames[] = {
+    {ControlId::lstDrive, L"Local"},
+    {ControlId::txtNetwork, L"Network"},
+    {ControlId::lstDir, L"Folders"},
+};
 
 bool IsInputMessage(UINT message) {
   return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
@@ -51,6 +66,12 @@ Win32Dialog::~Win32Dialog() {
   form_.SetView(nullptr);
   files_.SetCopyProgress(nullptr);
   desktop_.SetOwner(nullptr);
+  if (annotations_) {
+    for (const auto& [id, name] : kAccessibleNames)
+      annotations_->ClearHwndProps(Item(id), OBJID_CLIENT, CHILDID_SELF, &PROPID_ACC_NAME, 1);
+    annotations_->Release();
+  }
+  if (com_) CoUninitialize();
   if (hwnd_) DestroyWindow(hwnd_);
   if (icon_big_) DestroyIcon(icon_big_);
   if (icon_small_) DestroyIcon(icon_small_);
@@ -158,6 +179,7 @@ void Win32Dialog::OnInit() {
                SWP_NOZORDER | SWP_NOACTIVATE);
 
   CreateControls();
+  NameControls();
 
   icon_big_ =
       static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
@@ -263,6 +285,18 @@ void Win32Dialog::CreateControls() {
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdProgress)),
                                   instance_, nullptr);
   SendMessageW(progress_bar_, PBM_SETRANGE32, 0, 1000);
+}
+
+void Win32Dialog::NameControls() {
+  com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  void* services = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IAccPropServices, &services))) {
+    return;  // the controls keep the names the system gives them
+  }
+  annotations_ = static_cast<IAccPropServices*>(services);
+  for (const auto& [id, name] : kAccessibleNames)
+    annotations_->SetHwndPropStr(Item(id), OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, name);
 }
 
 bool Win32Dialog::FocusedControl(ControlId& id) const {

@@ -19,6 +19,8 @@
 #include "dialog/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
 
+struct IAccPropServices;
+
 namespace tarnivo::win32 {
 
 class Win32Dialog {
@@ -44,6 +46,8 @@ class Win32Dialog {
 
   void OnInit();
   void CreateControls();
+  // Gives the controls without a caption of their own an accessible name.
+  void NameControls();
   void OnCommand(int id, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnCopyProgress(Win32FileSystem::CopyPhase phase, std::uint64_t done, std::uint64_t total);
@@ -77,6 +81,8 @@ class Win32Dialog {
   HWND progress_bar_ = nullptr;
   HICON icon_big_ = nullptr;
   HICON icon_small_ = nullptr;
+  IAccPropServices* annotations_ = nullptr;  // holds the accessible names
+  bool com_ = false;                         // COM initialised here
   int dpi_ = 96;
   int icon_scale_ = 1;
   std::vector<DirLine> dir_lines_;  // as the list box holds them

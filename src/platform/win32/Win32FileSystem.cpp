@@ -131,6 +131,36 @@ HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
   return h;
 }
 
+// What lies at a full path: its attributes and stored name, or nothing.
+struct Entry {
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  std::wstring name;
+  bool Exists() const { return attributes != INVALID_FILE_ATTRIBUTES; }
+};
+
+Entry Look(const std::wstring& full) {
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(Win32FileSystem::LongForm(full).c_str(), &data));
+  if (!find.valid()) return {};
+  return {data.dwFileAttributes, data.cFileName};
+}
+
+// "D:\Backup\a.txt" => "D:\Backup", "D:\a.txt" => "D:" (to which "\name" is added).
+std::wstring FolderOf(const std::wstring& full) { return full.substr(0, full.rfind(L'\\')); }
+
+// Windows refuses to copy over a read-only, hidden or system file; not every
+// implementation of it does (Wine replaces them), so the rule is kept here
+// for every replacement. A hidden file is not found by the overwrite
+// question's lookup, so it would be replaced without asking. A folder is
+// never replaced.
+void RefuseToReplace(const Entry& old, const std::string& destination) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_DIRECTORY;
+  if (old.Exists() && (old.attributes & kKept)) {
+    throw PlatformError("read-only, hidden, system or folder destination: " + destination);
+  }
+}
+
 // The stored spelling of each component of a full path (the drive letter in
 // upper case, a share as written).
 std::wstring StoredForm(const std::wstring& full) {
@@ -296,8 +326,21 @@ struct Win32FileSystem::Transfer {
 
 namespace {
 
+// Sets the hidden attribute of a file open for writing.
+void HideOpenFile(HANDLE file) {
+  FILE_BASIC_INFO info{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info)) return;
+  FILE_BASIC_INFO change{};  // times of 0 stay as they are
+  change.FileAttributes = info.FileAttributes | FILE_ATTRIBUTE_HIDDEN;
+  SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof change);
+}
+
+// Every copy here fills a temporary file, which is hidden from its first
+// byte (where the system reports the copy's start).
 DWORD CALLBACK TransferProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
-                                LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+                                LARGE_INTEGER, DWORD stream, DWORD reason, HANDLE,
+                                HANDLE destination, LPVOID data) {
+  if (reason == CALLBACK_STREAM_SWITCH && stream == 1) HideOpenFile(destination);
   auto* transfer = static_cast<Win32FileSystem::Transfer*>(data);
   InterlockedExchange64(&transfer->total, total.QuadPart);
   InterlockedExchange64(&transfer->done, done.QuadPart);
@@ -328,6 +371,63 @@ DWORD Flush(const std::wstring& path) {
   return error;
 }
 
+// A name for a temporary file in the destination's folder, unlike any a
+// user gives: ".tarnivo-<process>-<time>-<count>.tmp".
+std::wstring TemporaryName() {
+  static LONG count = 0;
+  wchar_t name[64];
+  swprintf(name, std::size(name), L".tarnivo-%lx-%lx-%lx.tmp", GetCurrentProcessId(),
+           GetTickCount(), static_cast<DWORD>(InterlockedIncrement(&count)));
+  return name;
+}
+
+// Removes a temporary file of ours, read-only or not. What cannot be
+// removed is left: a hidden file that no one takes for the destination.
+void Discard(const std::wstring& path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path.c_str());
+}
+
+// Copies `from` into a new temporary file in `folder`, flushes it and
+// renames it to `target` in one step: over the file there when `replace`,
+// else only while nothing is there. Until that rename `target` is untouched;
+// on any failure, and on a stop that comes before it, the temporary file
+// goes again. The new file has the attributes and times CopyFileExW gives.
+DWORD CopyIntoPlace(Win32FileSystem::Transfer& self, const std::wstring& from,
+                    const std::wstring& folder, const std::wstring& target, bool replace) {
+  const DWORD source = GetFileAttributesW(from.c_str());
+  std::wstring temp;
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int tries = 0; tries < 16 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+       ++tries) {
+    temp = Win32FileSystem::LongForm(folder + L"\\" + TemporaryName());
+    error = CopyFileExW(from.c_str(), temp.c_str(), &TransferProgress, &self, &self.stop,
+                        COPY_FILE_FAIL_IF_EXISTS)
+                ? 0
+                : GetLastError();
+  }
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return error;  // not ours
+  const DWORD copied = error ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(temp.c_str());
+  if (!error && copied == INVALID_FILE_ATTRIBUTES) error = GetLastError();
+  // Where the copy reports no start (Wine), the file is hidden only now.
+  const DWORD own = copied & ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL);
+  if (!error && !(copied & FILE_ATTRIBUTE_HIDDEN))
+    SetFileAttributesW(temp.c_str(), own | FILE_ATTRIBUTE_HIDDEN);
+  // A stop counts until the new file is in place; where the copy ignored
+  // the request (Wine), it is honoured here.
+  if (!error && self.Stopped()) error = ERROR_REQUEST_ABORTED;
+  if (!error) error = Flush(temp);
+  if (!error && self.Stopped()) error = ERROR_REQUEST_ABORTED;
+  // The attributes the copy took from the source, its hidden bit included.
+  const DWORD kept = own | (source == INVALID_FILE_ATTRIBUTES ? 0 : source & FILE_ATTRIBUTE_HIDDEN);
+  if (!error && !SetFileAttributesW(temp.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL))
+    error = GetLastError();
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!error && !MoveFileExW(temp.c_str(), target.c_str(), flags)) error = GetLastError();
+  if (error) Discard(temp);
+  return error;
+}
+
 }  // namespace
 
 void Win32FileSystem::StopCopy() {
@@ -336,12 +436,13 @@ void Win32FileSystem::StopCopy() {
 
 DWORD Win32FileSystem::Run(Transfer& transfer) {
   if (!progress_) return transfer.work(transfer);
-  HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, &TransferThread, &transfer, CREATE_SUSPENDED, nullptr);
   if (!thread) return transfer.work(transfer);
   running_ = &transfer;
   const ScopeExit no_longer_running([this] { running_ = nullptr; });
   progress_(CopyPhase::Begin, 0, 0);
   const ScopeExit ended([this] { progress_(CopyPhase::End, 0, 0); });
+  ResumeThread(thread);  // after Begin, so that a stop asked for there counts
   for (;;) {
     const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
     if (woken == WAIT_OBJECT_0) break;
@@ -360,39 +461,21 @@ DWORD Win32FileSystem::Run(Transfer& transfer) {
 CopyOutcome Win32FileSystem::CopyFile(const std::string& source, const std::string& destination) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
-  const std::wstring to = LongForm(FullPath(Widen(destination)));
-  // Windows refuses to copy over a read-only, hidden or system file; not
-  // every implementation of it does (Wine replaces them), so the rule is
-  // kept here. A hidden file is not found by the overwrite question's lookup,
-  // so it would be replaced without asking.
-  const DWORD existing = GetFileAttributesW(to.c_str());
-  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & kept)) {
-    throw PlatformError("read-only, hidden or system destination: " + destination);
+  const std::wstring full = FullPath(Widen(destination));
+  const Entry old = Look(full);
+  RefuseToReplace(old, destination);
+  // Put in place over the file itself, the old file would be lost.
+  if (old.Exists() && SameFile(source, destination)) {
+    throw PlatformError("destination is the source: " + destination);
   }
-  const bool replaces = existing != INVALID_FILE_ATTRIBUTES;
+  // The replaced file keeps its stored spelling.
+  const std::wstring target = LongForm(old.Exists() ? FolderOf(full) + L"\\" + old.name : full);
   Transfer transfer;
-  transfer.work = [&from, &to, replaces](Transfer& self) -> DWORD {
-    if (!CopyFileExW(from.c_str(), to.c_str(), &TransferProgress, &self, &self.stop, 0)) {
-      return GetLastError();
-    }
-    // Stopped after the last byte: a new file is taken back below.
-    if (self.Stopped() && !replaces) return ERROR_REQUEST_ABORTED;
-    // The copy counts only once it is on the device.
-    return Flush(to);
+  transfer.work = [&](Transfer& self) {
+    return CopyIntoPlace(self, from, FolderOf(full), target, old.Exists());
   };
   const DWORD error = Run(transfer);
-  if (transfer.Stopped() && (error == ERROR_REQUEST_ABORTED || error == 0)) {
-    // What a stopped copy made under a new name goes again. A copy over an
-    // existing file is left as Windows left it: the old contents are gone,
-    // and a complete copy is worth more than none.
-    if (!replaces && GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        !DeleteFileW(to.c_str())) {
-      const DWORD left = GetLastError();
-      Fail("remove the stopped copy " + destination, left);
-    }
-    return !replaces || error ? CopyOutcome::Stopped : CopyOutcome::Done;
-  }
+  if (error == ERROR_REQUEST_ABORTED && transfer.Stopped()) return CopyOutcome::Stopped;
   if (error) Fail("copy " + source + " => " + destination, error);
   return CopyOutcome::Done;
 }
@@ -409,28 +492,35 @@ CopyOutcome Win32FileSystem::RenameFile(const std::string& source, const std::st
                                         Existing existing) {
   CheckDestinationName(destination);
   const std::wstring from = LongForm(FullPath(Widen(source)));
-  const std::wstring to = LongForm(FullPath(Widen(destination)));
-  // Without Replace the move fails when the destination exists. Where one
-  // drive letter spans two volumes (a mounted folder), Windows copies, flushes
-  // and only then removes the source.
-  DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+  const std::wstring full = FullPath(Widen(destination));
+  std::wstring target = LongForm(full);
+  bool replaces = false;
   if (existing == Existing::Replace) {
-    const DWORD old = GetFileAttributesW(to.c_str());
-    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                       FILE_ATTRIBUTE_DIRECTORY;
-    if (old != INVALID_FILE_ATTRIBUTES && (old & kept)) {
-      throw PlatformError("read-only, hidden, system or folder destination: " + destination);
-    }
-    flags |= MOVEFILE_REPLACE_EXISTING;
+    const Entry old = Look(full);
+    RefuseToReplace(old, destination);
+    replaces = old.Exists();
+    if (replaces) target = LongForm(FolderOf(full) + L"\\" + old.name);
   }
   Transfer transfer;
-  transfer.work = [&from, &to, flags](Transfer& self) -> DWORD {
-    return MoveFileWithProgressW(from.c_str(), to.c_str(), &TransferProgress, &self, flags)
-               ? 0
-               : GetLastError();
+  transfer.work = [&](Transfer& self) -> DWORD {
+    // Without Replace the move fails when the destination exists.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaces ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(from.c_str(), target.c_str(), flags)) return 0;
+    const DWORD error = GetLastError();
+    // One letter over two volumes (a volume mounted in a folder): the file
+    // is copied into place, and the source removed only once the copy is.
+    // A folder is never copied.
+    if (error != ERROR_NOT_SAME_DEVICE || IsDirectory(from)) return error;
+    if (const DWORD failed = CopyIntoPlace(self, from, FolderOf(full), target, replaces)) {
+      return failed;
+    }
+    if (DeleteFileW(from.c_str())) return 0;
+    const DWORD kept = GetLastError();
+    // The source stays, so a new copy is taken back; a replaced file is
+    // gone, and its complete replacement stays beside the source.
+    if (!replaces) Discard(target);
+    return kept;
   };
-  // A move across volumes that the user stopped leaves the file where it
-  // was: Windows removes the partial copy and keeps the source.
   const DWORD error = Run(transfer);
   if (error == ERROR_REQUEST_ABORTED && transfer.Stopped()) return CopyOutcome::Stopped;
   if (error) Fail("move " + source + " => " + destination, error);

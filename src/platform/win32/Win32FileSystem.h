@@ -4,8 +4,16 @@
 // functions).
 //
 // Beyond what Windows gives by itself:
-// - CopyFile flushes the destination to the device before it reports success,
-//   so a move to another drive deletes its source only once the copy is safe.
+// - CopyFile never writes into the destination: it fills a hidden temporary
+//   file in the destination's folder (".tarnivo-*.tmp"), flushes it to the
+//   device and only then renames it over the old file (or to the new name)
+//   in one MoveFileExW, so the old file stays whole until the new one is
+//   complete, a move to another drive deletes its source only once the copy
+//   is safe, and a failed or stopped copy leaves nothing but the old file.
+//   The new file carries what CopyFileExW gives it (attributes, times).
+// - RenameFile renames, over the old file with Replace, in one MoveFileExW.
+//   Where one letter spans two volumes (a volume mounted in a folder) it
+//   copies as CopyFile does and removes the source afterwards.
 // - CopyFile, RenameFile and DeleteFile refuse a destination named after a
 //   device (CON, NUL.txt, COM1, ...) or ending in a dot or a space, which
 //   Windows would take for another name; DirectoryLookup refuses such names
@@ -47,10 +55,10 @@ class Win32FileSystem final : public FileSystem {
 
   void SetCopyProgress(CopyProgress progress) { progress_ = std::move(progress); }
   // Asks the copy or move that runs to stop; called from the progress
-  // callback (the dialog's thread). CopyFile then returns Stopped: Windows
-  // removes the partial copy itself, and a copy that finished just as the
-  // stop came (or where the system ignores the request, as Wine does) is
-  // removed again when it had no file to replace.
+  // callback (the dialog's thread). Until the new file is put in place the
+  // stop counts: the temporary copy is removed (also where the system
+  // ignores the request and copies to the end, as Wine does) and CopyFile
+  // returns Stopped. A stop that comes later changes nothing.
   void StopCopy();
 
   void ChangeDrive(const std::string& drive) override;
