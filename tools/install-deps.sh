@@ -6,7 +6,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-linux_pkgs=(g++ cmake make clang-format libgtest-dev libfltk1.3-dev xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
+linux_pkgs=(g++ cmake make clang-format libgtest-dev libgtk-3-dev pkg-config xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
             xdg-utils libglib2.0-bin libxml2-utils)
 missing=()
 for p in "${linux_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done

@@ -267,12 +267,13 @@ case_stop_copy() {
 }
 
 # The desktop's scale, Xft.dpi as xrdb sets it, sizes the dialog, its text,
-# its message boxes and the help window; without it the dialog is at 96 dpi.
+# its message boxes and the help window; without it the dialog is at 96 dpi
+# (its layout larger where the desktop's font needs it, alike at each scale).
 case_hidpi() {
   command -v xrdb >/dev/null || fail "xrdb is missing: run tools/install-deps.sh"
   echo "new" >"$E2E_DIR/c/letter.txt"
   echo "old" >"$E2E_DIR/d/letter.txt"
-  twips() { echo $((($1 * dpi + 720) / 1440)); }
+  twips() { twips_to_px "$1" "$DIALOG_DPI"; }
   px() { echo $((($1 * dpi + 48) / 96)); }
   # The height of the dark pixels of the source's label (the text drawn).
   label_text_height() {
@@ -282,12 +283,12 @@ case_hidpi() {
   }
   # within ACTUAL EXPECTED TOLERANCE
   within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
-  local dpi text text96 message message96 w h w96 h96
+  local dpi size text text96 layout96 message message96 w h w96 h96
   for dpi in 96 144 192; do
     if [ "$dpi" = 96 ]; then xrdb -remove; else echo "Xft.dpi: $dpi" | xrdb -nocpp -load -; fi
-    DIALOG_SIZE="$(twips 3690)x$(twips 4290)"
     start_tarnivo "$E2E_DIR/c/letter.txt"
     wait_dialog
+    size=$(window_size "$DIALOG")
     text=$(label_text_height)
     keys d Return
     wait_message
@@ -301,10 +302,12 @@ case_hidpi() {
       fail "help window at $dpi dpi is not $(px 480)x$(px 460)"
     "$XHELPER" close "$DIALOG"
     wait_exit 0
-    note "$dpi dpi: dialog $DIALOG_SIZE, text $text px high, message box $message"
+    note "$dpi dpi: dialog $size (laid out at $DIALOG_DPI dpi), text $text px high, message box $message"
 
-    [ "$dpi" = 96 ] && text96=$text && message96=$message && continue
-    # As high as at 96 dpi scaled, give or take the rounding of the font size.
+    [ "$dpi" = 96 ] && text96=$text && message96=$message && layout96=$DIALOG_DPI && continue
+    # As at 96 dpi scaled, give or take the rounding of sizes and of the font.
+    within "$((DIALOG_DPI * 96))" "$((layout96 * dpi))" "$((4 * dpi))" ||
+      fail "dialog laid out at $DIALOG_DPI dpi at $dpi dpi, at $layout96 at 96"
     within "$((text * 96))" "$((text96 * dpi))" "$((2 * dpi))" ||
       fail "text $text px high at $dpi dpi, $text96 at 96"
     IFS=x read -r w h <<<"$message"
