@@ -185,7 +185,7 @@ TEST(ViewText, MnemonicsAndTypedLetters) {
     const char* caption;
     const char* mnemonic;
   } captions[] = {
-      {"&Copy", "_Copy"}, {"OK", "OK"}, {"a && b", "a & b"}, {"snake_case", "snake__case"},
+      {"&Copy", "_Copy"}, {"OK", "OK"},     {"a && b", "a & b"}, {"snake_case", "snake__case"},
       {"&as", "_as"},     {"end&", "end&"},
   };
   for (const auto& c : captions) EXPECT_EQ(MnemonicCaption(c.caption), c.mnemonic) << c.caption;
@@ -226,10 +226,14 @@ TEST(ViewHelpText, HtmlBecomesLinesWithStyledSpans) {
       {"<html><head><title>Tarnivo  Help</title></head><body><p>a\n  <b>b</b> c</p></body>",
        {"Tarnivo Help", "a b c", {{Bold, 2, 3, ""}}, {}}},
       {"<h2><a name=\"top\">Tarnivo</a></h2><p>One.</p><h3>Keys</h3>",
-       {"", "Tarnivo\n\nOne.\n\nKeys", {{Heading, 0, 7, ""}, {Subheading, 15, 19, ""}}, {{"top", 0}}}},
+       {"",
+        "Tarnivo\n\nOne.\n\nKeys",
+        {{Heading, 0, 7, ""}, {Subheading, 15, 19, ""}},
+        {{"top", 0}}}},
       {"<p><b>OK</b><ul>Copies\nthe file.</ul></p><p>x</p>",
        {"", "OK\nCopies the file.\n\nx", {{Bold, 0, 2, ""}, {Indent, 3, 19, ""}}, {}}},
-      {"<table><tr><td>Alt+C</td><td>Copy</td></tr>\n<tr><td>Esc</td> <td><tt>Cancel</tt></td></tr></table>",
+      {"<table><tr><td>Alt+C</td><td>Copy</td></tr>\n<tr><td>Esc</td> "
+       "<td><tt>Cancel</tt></td></tr></table>",
        {"", "Alt+C\tCopy\nEsc\tCancel", {{Code, 15, 21, ""}, {Table, 0, 21, ""}}, {}}},
       {"<a href=\"#keys\">Keys</a> &middot; &amp;&lt;&#65;&#x42;&bogus; a<br>b",
        {"", "Keys \u00b7 &<AB&bogus; a\nb", {{Link, 0, 4, "keys"}}, {}}},

@@ -54,6 +54,13 @@ GtkRequisition Minimum(GtkWidget* widget) {
   return minimum;
 }
 
+// A button inside `widget` (the drive list's own) never takes the default
+// from OK when it has the focus.
+void NeverDefault(GtkWidget* widget, gpointer) {
+  if (GTK_IS_BUTTON(widget)) gtk_widget_set_receives_default(widget, FALSE);
+  if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), NeverDefault, nullptr);
+}
+
 bool IsEnter(guint key) {
   return key == GDK_KEY_Return || key == GDK_KEY_KP_Enter || key == GDK_KEY_ISO_Enter;
 }
@@ -121,7 +128,6 @@ void DialogWindow::Build() {
   AtkObject* network_option = gtk_widget_get_accessible(Widget(ControlId::optNetwork));
   atk_object_set_name(network, "Network");
   atk_object_add_relationship(network, ATK_RELATION_LABELLED_BY, network_option);
-  atk_object_add_relationship(network_option, ATK_RELATION_LABEL_FOR, network);
 
   progress_ = gtk_progress_bar_new();
   gtk_fixed_put(GTK_FIXED(fixed_), progress_, 0, 0);
@@ -169,8 +175,8 @@ void DialogWindow::Build() {
       },
       this);
 
-  desktop_.AttachDialog({window, dpi_, Widget(ControlId::lblFileName), progress_,
-                         Widget(ControlId::cmdCancel)});
+  desktop_.AttachDialog(
+      {window, dpi_, Widget(ControlId::lblFileName), progress_, Widget(ControlId::cmdCancel)});
   showing_ = false;
 }
 
@@ -223,6 +229,7 @@ GtkWidget* DialogWindow::NewControl(const ControlRow& row) {
         g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, "ypad", 0, nullptr);
       }
       g_list_free(cells);
+      NeverDefault(widget, nullptr);
       Connect(
           widget, "changed",
           +[](GtkComboBox* box, gpointer self) {
@@ -401,10 +408,10 @@ void DialogWindow::Layout() {
 void DialogWindow::LoadFolderIcons() {
   const int size = std::min(view::ScalePixels(16, dpi_), Pixels(view::kDirLineTwips, dpi_));
   GtkIconTheme* theme = gtk_icon_theme_get_default();
-  folder_icon_.Reset(gtk_icon_theme_load_icon(theme, "folder", size, GTK_ICON_LOOKUP_FORCE_SIZE,
-                                              nullptr));
-  open_folder_icon_.Reset(gtk_icon_theme_load_icon(theme, "folder-open", size,
-                                                   GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
+  folder_icon_.Reset(
+      gtk_icon_theme_load_icon(theme, "folder", size, GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
+  open_folder_icon_.Reset(
+      gtk_icon_theme_load_icon(theme, "folder-open", size, GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
   folder_icons_[0] = folder_icon_.get();
   folder_icons_[1] = open_folder_icon_ ? open_folder_icon_.get() : folder_icon_.get();
   GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(Widget(ControlId::lstDir)), 0);
@@ -416,7 +423,7 @@ void DialogWindow::Show() {
   form_.SetView([this](DialogField field) { Refresh(field); });
   GtkWindow* window = GTK_WINDOW(window_.get());
   gtk_widget_grab_focus(Widget(FirstFocus()));
-  gtk_window_set_position(window, GTK_WIN_POS_CENTER);
+  if (view::PlacesWindows()) gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   gtk_widget_show(window_.get());
   state_.SetWindow(reinterpret_cast<WindowHandle>(window));
 }
@@ -449,15 +456,15 @@ void DialogWindow::Refresh(DialogField field) {
     case DialogField::CopyMove:
       if (state_.CopySelected() || state_.MoveSelected()) {
         gtk_toggle_button_set_active(
-            GTK_TOGGLE_BUTTON(Widget(state_.CopySelected() ? ControlId::optCopy
-                                                           : ControlId::optMove)),
+            GTK_TOGGLE_BUTTON(
+                Widget(state_.CopySelected() ? ControlId::optCopy : ControlId::optMove)),
             TRUE);
       }
       break;
     case DialogField::DriveNetwork:
       gtk_toggle_button_set_active(
-          GTK_TOGGLE_BUTTON(Widget(state_.NetworkSelected() ? ControlId::optNetwork
-                                                            : ControlId::optDrive)),
+          GTK_TOGGLE_BUTTON(
+              Widget(state_.NetworkSelected() ? ControlId::optNetwork : ControlId::optDrive)),
           TRUE);
       break;
     case DialogField::DriveList:
@@ -506,15 +513,29 @@ void DialogWindow::ShowFolders() {
   GtkTreeView* tree = GTK_TREE_VIEW(Widget(ControlId::lstDir));
   folders_.Reset(view::NewFolderModel(std::move(lines)));
   gtk_tree_view_set_model(tree, folders_.get());
-  gtk_tree_view_expand_all(tree);
+  // The way to the open folder, and the open folder's subfolders.
+  if (GtkTreePath* open = view::FolderPathOf(folders_.get(), current)) {
+    gtk_tree_view_expand_to_path(tree, open);
+    gtk_tree_path_free(open);
+  }
   SetCursorLine(current);
+  // From the top when the open folder is on the first page, else with the
+  // open folder at the bottom.
+  const int rows = (view::ControlRect(Control(ControlId::lstDir), dpi_).h - 2) /
+                   Pixels(view::kDirLineTwips, dpi_);
+  const bool first_page = current < rows;
+  if (GtkTreePath* shown = view::FolderPathOf(folders_.get(), first_page ? 0 : current)) {
+    gtk_tree_view_scroll_to_cell(tree, shown, nullptr, TRUE, first_page ? 0.0F : 1.0F, 0);
+    gtk_tree_path_free(shown);
+  }
 }
 
 int DialogWindow::CursorLine() const {
   GtkTreePath* path = nullptr;
   gtk_tree_view_get_cursor(GTK_TREE_VIEW(Widget(ControlId::lstDir)), &path, nullptr);
   GtkTreeIter iter;
-  const bool found = path != nullptr && folders_ && gtk_tree_model_get_iter(folders_.get(), &iter, path);
+  const bool found =
+      path != nullptr && folders_ && gtk_tree_model_get_iter(folders_.get(), &iter, path);
   if (path != nullptr) gtk_tree_path_free(path);
   return found ? view::FolderLineAt(folders_.get(), &iter) : -1;
 }
@@ -525,7 +546,6 @@ void DialogWindow::SetCursorLine(int line) {
   if (path == nullptr) return;
   GtkTreeView* tree = GTK_TREE_VIEW(Widget(ControlId::lstDir));
   gtk_tree_view_set_cursor(tree, path, nullptr, FALSE);
-  gtk_tree_view_scroll_to_cell(tree, path, nullptr, FALSE, 0, 0);
   gtk_tree_path_free(path);
 }
 
@@ -551,11 +571,11 @@ bool DialogWindow::OnKey(GdkEventKey* key) {
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window_.get()));
   ControlId focused = ControlId::lblFileName;  // not a stop: Tab starts at the first
   IdOf(focus, focused);
-  const bool tab = keyval == GDK_KEY_Tab || keyval == GDK_KEY_KP_Tab ||
-                   keyval == GDK_KEY_ISO_Left_Tab;
-  const bool ours = (tab && (mods & ~GDK_SHIFT_MASK) == 0) ||
-                    ((IsEnter(keyval) || keyval == GDK_KEY_Escape || keyval == GDK_KEY_F1) &&
-                     mods == 0);
+  const bool tab =
+      keyval == GDK_KEY_Tab || keyval == GDK_KEY_KP_Tab || keyval == GDK_KEY_ISO_Left_Tab;
+  const bool ours =
+      (tab && (mods & ~GDK_SHIFT_MASK) == 0) ||
+      ((IsEnter(keyval) || keyval == GDK_KEY_Escape || keyval == GDK_KEY_F1) && mods == 0);
   if (ours && GTK_IS_ENTRY(focus) && gtk_entry_im_context_filter_keypress(GTK_ENTRY(focus), key)) {
     return true;
   }

@@ -61,10 +61,6 @@ bool IsInputEvent(GdkEventType type) {
   }
 }
 
-bool IsX11(GdkDisplay* display) {
-  return display != nullptr && g_str_has_prefix(G_OBJECT_TYPE_NAME(display), "GdkX11");
-}
-
 // --- Message boxes
 
 struct BoxButton {
@@ -232,7 +228,7 @@ class GtkDesktop::HelpWindow {
   // only X11 lets a program place its windows.
   void Place(GtkWindow* owner, int dpi) {
     GdkWindow* dialog = gtk_widget_get_window(GTK_WIDGET(owner));
-    if (dialog == nullptr || !IsX11(gdk_window_get_display(dialog))) return;
+    if (dialog == nullptr || !view::PlacesWindows()) return;
     GdkRectangle frame, work;
     gdk_window_get_frame_extents(dialog, &frame);
     int x = 0, y = 0;
@@ -245,10 +241,9 @@ class GtkDesktop::HelpWindow {
     const view::Rect ok = view::ControlRect(Control(ControlId::cmdOK), dpi);
     const view::Rect help = view::ControlRect(Control(ControlId::cmdHelp), dpi);
     const ScreenRect buttons{x + ok.x, y + ok.y, help.x + help.w - ok.x, help.y + help.h - ok.y};
-    const ScreenRect place =
-        PlaceHelpWindow({work.x, work.y, work.width, work.height},
-                        {frame.x, frame.y, frame.width, frame.height}, buttons, Width(), Height(),
-                        MinWidth(), Px(16));
+    const ScreenRect place = PlaceHelpWindow({work.x, work.y, work.width, work.height},
+                                             {frame.x, frame.y, frame.width, frame.height}, buttons,
+                                             Width(), Height(), MinWidth(), Px(16));
     gtk_window_move(Window(), place.x, place.y);
     gtk_window_resize(Window(), std::max(1, place.w - 2 * border),
                       std::max(1, place.h - title - border));
@@ -283,8 +278,8 @@ class GtkDesktop::HelpWindow {
     };
     PangoTabArray* tabs = pango_tab_array_new_with_positions(1, TRUE, PANGO_TAB_LEFT, table_tab);
     tags[view::HelpStyle::Table] =
-        gtk_text_buffer_create_tag(buffer, nullptr, "tabs", tabs, "left-margin", Px(10) + table_tab,
-                                   "indent", -table_tab, "pixels-below-lines", Px(3), nullptr);
+        gtk_text_buffer_create_tag(buffer, nullptr, "tabs", tabs, "left-margin", Px(10), "indent",
+                                   -table_tab, "pixels-below-lines", Px(3), nullptr);
     pango_tab_array_free(tabs);
     for (const view::HelpSpan& span : doc.spans) {
       GtkTextIter begin = At(buffer, doc.text, span.begin);
@@ -317,7 +312,8 @@ class GtkDesktop::HelpWindow {
       for (std::size_t line = 0; line < table.size();) {
         const std::size_t end = std::min(table.find('\n', line), table.size());
         const std::string row = table.substr(line, end - line);
-        PangoLayout* layout = gtk_widget_create_pango_layout(view_, row.substr(0, row.find('\t')).c_str());
+        PangoLayout* layout =
+            gtk_widget_create_pango_layout(view_, row.substr(0, row.find('\t')).c_str());
         int width = 0;
         pango_layout_get_pixel_size(layout, &width, nullptr);
         g_object_unref(layout);
@@ -376,8 +372,8 @@ GtkDesktop::GtkDesktop(std::string command_line) : command_line_(std::move(comma
 }
 
 GtkDesktop::~GtkDesktop() {
-  gdk_event_handler_set(+[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr,
-                        nullptr);
+  gdk_event_handler_set(
+      +[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
   if (measure_label_ != nullptr) g_object_unref(measure_label_);
 }
 
@@ -431,7 +427,7 @@ MessageBoxResult GtkDesktop::ShowMessage(const std::string& text, MessageBoxStyl
   if (dialog_.window != nullptr && gtk_widget_get_visible(GTK_WIDGET(dialog_.window))) {
     gtk_window_set_transient_for(box, dialog_.window);
     gtk_window_set_position(box, GTK_WIN_POS_CENTER_ON_PARENT);
-  } else {
+  } else if (view::PlacesWindows()) {
     gtk_window_set_position(box, GTK_WIN_POS_CENTER);
   }
   atk_object_set_role(gtk_widget_get_accessible(owner.get()), ATK_ROLE_ALERT);
@@ -533,8 +529,7 @@ bool GtkDesktop::CopyProgress(std::uint64_t done, std::uint64_t total) {
     bar_shown_ = true;
     gtk_widget_show(dialog_.progress);
     if (GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(dialog_.window))) {
-      GObjectRef<GdkCursor> wait(
-          gdk_cursor_new_from_name(gdk_window_get_display(window), "wait"));
+      GObjectRef<GdkCursor> wait(gdk_cursor_new_from_name(gdk_window_get_display(window), "wait"));
       gdk_window_set_cursor(window, wait.get());
     }
     pump = true;

@@ -19,10 +19,10 @@ class GtkDesktop final : public Desktop {
   // What the desktop needs of the dialog once it is built.
   struct DialogParts {
     GtkWindow* window = nullptr;
-    int dpi = 96;                  // the scale of its layout: pixels = twips * dpi / 1440
-    GtkWidget* label = nullptr;    // the label whose font texts are measured in
-    GtkWidget* progress = nullptr; // a hidden progress bar
-    GtkWidget* cancel = nullptr;   // the Cancel button
+    int dpi = 96;                   // the scale of its layout: pixels = twips * dpi / 1440
+    GtkWidget* label = nullptr;     // the label whose font texts are measured in
+    GtkWidget* progress = nullptr;  // a hidden progress bar
+    GtkWidget* cancel = nullptr;    // the Cancel button
   };
 
   // Call after gtk_init. `command_line`: what CommandLine gives, in drive

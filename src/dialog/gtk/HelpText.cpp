@@ -53,8 +53,8 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
 // "amp" => "&", "#183" => "·"; empty for an entity it does not know.
 std::string Entity(std::string_view name) {
   static const std::pair<std::string_view, std::uint32_t> kNamed[] = {
-      {"amp", '&'},      {"lt", '<'},      {"gt", '>'},     {"quot", '"'},
-      {"apos", '\''},    {"nbsp", 0xA0},   {"middot", 0xB7}, {"copy", 0xA9},
+      {"amp", '&'},       {"lt", '<'},       {"gt", '>'},      {"quot", '"'},
+      {"apos", '\''},     {"nbsp", 0xA0},    {"middot", 0xB7}, {"copy", 0xA9},
       {"hellip", 0x2026}, {"ndash", 0x2013}, {"mdash", 0x2014}};
   std::uint32_t code = 0;
   if (name.size() > 1 && name[0] == '#') {

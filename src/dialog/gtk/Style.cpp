@@ -60,6 +60,11 @@ int DesktopDpi() {
 
 int Px(int pixels) { return ScalePixels(pixels, DesktopDpi()); }
 
+bool PlacesWindows() {
+  GdkDisplay* display = gdk_display_get_default();
+  return display != nullptr && g_str_has_prefix(G_OBJECT_TYPE_NAME(display), "GdkX11");
+}
+
 void InstallStyle() {
   static bool installed = false;
   GdkScreen* screen = gdk_screen_get_default();

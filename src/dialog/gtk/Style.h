@@ -15,6 +15,10 @@ int DesktopDpi();
 // `pixels` at 96 dpi on this desktop: Px(16) => 32 at 192 dpi.
 int Px(int pixels);
 
+// True where the program places its own windows (X11); under Wayland the
+// compositor places them and a program has no global positions.
+bool PlacesWindows();
+
 // Installs, once, the style sheet of Tarnivo's windows: the dialog's controls
 // trimmed to the classic dialog's compact padding (its layout is fixed; the
 // theme's roomier padding would not fit it), message boxes spaced at the
