@@ -7,7 +7,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 
 linux_pkgs=(g++ cmake make clang-format libgtest-dev libgtk-3-dev pkg-config xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
-            xdg-utils libglib2.0-bin libxml2-utils)
+            xdg-utils libglib2.0-bin libxml2-utils dbus at-spi2-core python3-pyatspi zenity)
 missing=()
 for p in "${linux_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ "${1:-}" = "--windows" ]; then

@@ -76,9 +76,10 @@ std::string TypedLetter(const GdkEventKey* key) {
 
 void ShowFolderIcon(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model,
                     GtkTreeIter* iter, gpointer data) {
-  const auto* icons = static_cast<GdkPixbuf* const*>(data);
+  const auto* icons = static_cast<const view::SurfacePtr*>(data);
   const DirLine* line = view::FolderLine(model, iter);
-  g_object_set(cell, "pixbuf", icons[line != nullptr && line->open ? 1 : 0], nullptr);
+  const bool open = line != nullptr && line->open && icons[1];
+  g_object_set(cell, "surface", icons[open ? 1 : 0].get(), nullptr);
 }
 
 void ShowFolderText(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model,
@@ -407,13 +408,14 @@ void DialogWindow::Layout() {
 
 void DialogWindow::LoadFolderIcons() {
   const int size = std::min(view::ScalePixels(16, dpi_), Pixels(view::kDirLineTwips, dpi_));
+  // Drawn at the window's scale, so that they stay sharp on a 2x desktop.
+  const int scale = gtk_widget_get_scale_factor(window_.get());
   GtkIconTheme* theme = gtk_icon_theme_get_default();
-  folder_icon_.Reset(
-      gtk_icon_theme_load_icon(theme, "folder", size, GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
-  open_folder_icon_.Reset(
-      gtk_icon_theme_load_icon(theme, "folder-open", size, GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
-  folder_icons_[0] = folder_icon_.get();
-  folder_icons_[1] = open_folder_icon_ ? open_folder_icon_.get() : folder_icon_.get();
+  for (bool open : {false, true}) {
+    folder_icons_[open ? 1 : 0].reset(
+        gtk_icon_theme_load_surface(theme, open ? "folder-open" : "folder", size, scale, nullptr,
+                                    GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
+  }
   GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(Widget(ControlId::lstDir)), 0);
   gtk_tree_view_column_set_cell_data_func(column, folder_icon_renderer_, ShowFolderIcon,
                                           folder_icons_.data(), nullptr);

@@ -82,9 +82,7 @@ class DialogWindow {
   GtkCellRenderer* folder_text_renderer_ = nullptr;
   view::GObjectRef<GUnixMountMonitor> mounts_;
   view::GObjectRef<GtkTreeModel> folders_;
-  view::GObjectRef<GdkPixbuf> folder_icon_;
-  view::GObjectRef<GdkPixbuf> open_folder_icon_;
-  std::array<GdkPixbuf*, 2> folder_icons_{};  // closed, open
+  std::array<view::SurfacePtr, 2> folder_icons_;  // closed, open
   std::vector<std::string> drives_shown_;
   int dpi_ = 96;
   bool showing_ = false;  // while the widgets take the state's values

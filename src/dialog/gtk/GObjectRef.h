@@ -47,6 +47,12 @@ struct WindowDestroyer {
 };
 using WindowPtr = std::unique_ptr<GtkWidget, WindowDestroyer>;
 
+// A cairo surface, destroyed when its owner goes.
+struct SurfaceDestroyer {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroyer>;
+
 // A signal handler: a function without captures, given the instance's
 // arguments and `data`.
 //   Connect(button, "clicked", +[](GtkButton*, gpointer self) {...}, this);
