@@ -203,6 +203,19 @@ case_linux_names() {
   wait_exit 0
   expect_file "$E2E_DIR/c/a|b <1>.txt" 'a"b".txt'
   expect_no_file "$E2E_DIR/c/a\"b\".txt"
+
+  # A character composed in the input method (GTK's own, Ctrl+Shift+U and
+  # its code): Enter ends the composing, only the next one presses OK.
+  GTK_IM_MODULE=gtk-im-context-simple start_tarnivo "$E2E_DIR/c/notes 10:30.txt"
+  wait_dialog
+  keys alt+a
+  type_text 'caf'
+  keys ctrl+shift+u 0 0 e 9 Return
+  type_text '.txt'
+  still_running
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/c/café.txt" "notes 10:30.txt"
 }
 
 # Started without a file: "File not found !!" and the end, no dialog.

@@ -195,18 +195,7 @@ GtkWidget* DialogWindow::NewControl(const ControlRow& row) {
       }
       widget = gtk_radio_button_new_with_mnemonic_from_widget(
           leader != nullptr ? GTK_RADIO_BUTTON(leader) : nullptr, caption.c_str());
-      Connect(
-          widget, "toggled",
-          +[](GtkToggleButton* button, gpointer self) {
-            auto* dialog = static_cast<DialogWindow*>(self);
-            ControlId id;
-            if (dialog->showing_ || !gtk_toggle_button_get_active(button) ||
-                !dialog->IdOf(GTK_WIDGET(button), id)) {
-              return;
-            }
-            dialog->form_.Choose(id);
-          },
-          this);
+      Connect(widget, "toggled", +OnChanged, this);
       break;
     }
     case ControlKind::Label:
@@ -231,13 +220,7 @@ GtkWidget* DialogWindow::NewControl(const ControlRow& row) {
       }
       g_list_free(cells);
       NeverDefault(widget, nullptr);
-      Connect(
-          widget, "changed",
-          +[](GtkComboBox* box, gpointer self) {
-            auto* dialog = static_cast<DialogWindow*>(self);
-            if (!dialog->showing_) dialog->form_.DriveChosen(gtk_combo_box_get_active(box));
-          },
-          this);
+      Connect(widget, "changed", +OnChanged, this);
       break;
     }
     case ControlKind::DirList:
@@ -246,17 +229,7 @@ GtkWidget* DialogWindow::NewControl(const ControlRow& row) {
     case ControlKind::TextBox:
       widget = gtk_entry_new();
       gtk_entry_set_width_chars(GTK_ENTRY(widget), 1);
-      Connect(
-          widget, "changed",
-          +[](GtkEditable* editable, gpointer self) {
-            auto* dialog = static_cast<DialogWindow*>(self);
-            ControlId id;
-            if (dialog->showing_ || !dialog->IdOf(GTK_WIDGET(editable), id)) return;
-            const char* typed = gtk_entry_get_text(GTK_ENTRY(editable));
-            dialog->form_.Edited(id, id == ControlId::txtNetwork ? posix::TypedPath(typed)
-                                                                 : posix::TypedName(typed));
-          },
-          this);
+      Connect(widget, "changed", +OnChanged, this);
       // A click that enters the box leaves the selection that entering
       // made (the whole text), so that typing replaces it.
       Connect(
@@ -273,14 +246,7 @@ GtkWidget* DialogWindow::NewControl(const ControlRow& row) {
       break;
     case ControlKind::PushButton:
       widget = gtk_button_new_with_mnemonic(caption.c_str());
-      Connect(
-          widget, "clicked",
-          +[](GtkButton* button, gpointer self) {
-            auto* dialog = static_cast<DialogWindow*>(self);
-            ControlId id;
-            if (dialog->IdOf(GTK_WIDGET(button), id)) dialog->Pressed(id);
-          },
-          this);
+      Connect(widget, "clicked", +OnChanged, this);
       break;
   }
   return widget;
@@ -556,6 +522,36 @@ void DialogWindow::SetCursorLine(int line) {
 void DialogWindow::Pressed(ControlId button) {
   form_.Press(button);
   desktop_.HandlerEnded();
+}
+
+void DialogWindow::OnChanged(GtkWidget* widget, gpointer self) {
+  auto* dialog = static_cast<DialogWindow*>(self);
+  ControlId id;
+  if (!dialog->showing_ && dialog->IdOf(widget, id)) dialog->Changed(id);
+}
+
+// An option button selected, a text edited, a drive chosen, a button pressed.
+void DialogWindow::Changed(ControlId id) {
+  GtkWidget* widget = Widget(id);
+  switch (Control(id).kind) {
+    case ControlKind::OptionButton:
+      if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget))) form_.Choose(id);
+      break;
+    case ControlKind::TextBox: {
+      const char* typed = gtk_entry_get_text(GTK_ENTRY(widget));
+      form_.Edited(id,
+                   id == ControlId::txtNetwork ? posix::TypedPath(typed) : posix::TypedName(typed));
+      break;
+    }
+    case ControlKind::DriveList:
+      form_.DriveChosen(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
+      break;
+    case ControlKind::PushButton:
+      Pressed(id);
+      break;
+    default:
+      break;
+  }
 }
 
 void DialogWindow::OnFocus(GtkWidget* focus) {

@@ -56,6 +56,8 @@ class DialogWindow {
   void ShowDrives();
   void ShowFolders();
 
+  static void OnChanged(GtkWidget* widget, gpointer self);
+  void Changed(ControlId id);
   bool OnKey(GdkEventKey* key);
   void OnFocus(GtkWidget* focus);
   void Pressed(ControlId button);
