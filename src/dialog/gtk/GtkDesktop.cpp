@@ -180,7 +180,10 @@ class GtkDesktop::HelpWindow {
     gtk_window_set_title(window, doc.title.empty() ? "Tarnivo Help" : doc.title.c_str());
     gtk_window_set_default_size(window, Width(), Height());
     gtk_widget_set_size_request(window_.get(), Px(240), Px(160));
-    Connect(window_.get(), "delete-event", +gtk_widget_hide_on_delete, nullptr);
+    Connect(
+        window_.get(), "delete-event",
+        +[](GtkWidget* widget, GdkEvent*, gpointer) { return gtk_widget_hide_on_delete(widget); },
+        nullptr);
     Connect(
         window_.get(), "key-press-event",
         +[](GtkWidget* widget, GdkEventKey* key, gpointer) -> gboolean {
