@@ -4,7 +4,8 @@
 # same figure for a small GTK dialog (zenity --question) measured in the same
 # run. Not a test: it prints figures and their ratio.
 #
-#   tools/bench-startup.sh [RUNS]
+#   tools/bench-startup.sh [RUNS]     (BENCH_BUILD=DIR: the program built there,
+#                                     default build/linux)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-10}
