@@ -312,10 +312,7 @@ void DialogWindow::Layout() {
   GtkComboBoxText* drives = GTK_COMBO_BOX_TEXT(Widget(ControlId::lstDrive));
   gtk_combo_box_text_append_text(drives, "c: [/]");
   gtk_combo_box_set_active(GTK_COMBO_BOX(drives), 0);
-  PangoLayout* line = gtk_widget_create_pango_layout(Widget(ControlId::lstDir), "Ag");
-  int line_height = 0;
-  pango_layout_get_pixel_size(line, nullptr, &line_height);
-  g_object_unref(line);
+  const int line_height = view::TextSize(Widget(ControlId::lstDir), "Ag").height;
 
   std::vector<view::PixelNeed> needs;
   for (const ControlRow& row : kControls) {

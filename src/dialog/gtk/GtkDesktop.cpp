@@ -315,12 +315,7 @@ class GtkDesktop::HelpWindow {
       for (std::size_t line = 0; line < table.size();) {
         const std::size_t end = std::min(table.find('\n', line), table.size());
         const std::string row = table.substr(line, end - line);
-        PangoLayout* layout =
-            gtk_widget_create_pango_layout(view_, row.substr(0, row.find('\t')).c_str());
-        int width = 0;
-        pango_layout_get_pixel_size(layout, &width, nullptr);
-        g_object_unref(layout);
-        widest = std::max(widest, width);
+        widest = std::max(widest, view::TextSize(view_, row.substr(0, row.find('\t'))).width);
         line = end + 1;
       }
     }
@@ -377,7 +372,6 @@ GtkDesktop::GtkDesktop(std::string command_line) : command_line_(std::move(comma
 GtkDesktop::~GtkDesktop() {
   gdk_event_handler_set(
       +[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
-  if (measure_label_ != nullptr) g_object_unref(measure_label_);
 }
 
 void GtkDesktop::AttachDialog(const DialogParts& parts) { dialog_ = parts; }
@@ -495,15 +489,12 @@ void GtkDesktop::ShowHelp(WindowHandle owner, const std::string& file, int /*com
 int GtkDesktop::MeasureTextWidth(const std::string& text) {
   GtkWidget* label = dialog_.label;
   if (label == nullptr) {
-    if (measure_label_ == nullptr) measure_label_ = g_object_ref_sink(gtk_label_new(nullptr));
-    label = measure_label_;
+    if (!measure_label_)
+      measure_label_.Reset(GTK_WIDGET(g_object_ref_sink(gtk_label_new(nullptr))));
+    label = measure_label_.get();
   }
   const std::string shown = posix::LinuxName(text);  // as the label shows it
-  PangoLayout* layout = gtk_widget_create_pango_layout(label, shown.c_str());
-  int width = 0;
-  pango_layout_get_pixel_size(layout, &width, nullptr);
-  g_object_unref(layout);
-  return view::PixelsToTwips(width, dialog_.dpi);
+  return view::PixelsToTwips(view::TextSize(label, shown).width, dialog_.dpi);
 }
 
 void GtkDesktop::Terminate() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "dialog/gtk/GObjectRef.h"
 #include "platform/Desktop.h"
 
 namespace tarnivo {
@@ -86,7 +87,7 @@ class GtkDesktop final : public Desktop {
   std::string command_line_;
   DialogParts dialog_;
   std::unique_ptr<HelpWindow> help_;
-  GtkWidget* measure_label_ = nullptr;  // until the dialog is there
+  view::GObjectRef<GtkWidget> measure_label_;  // until the dialog is there
 
   using Clock = std::chrono::steady_clock;
   bool holding_input_ = false;

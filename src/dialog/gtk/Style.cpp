@@ -60,6 +60,13 @@ int DesktopDpi() {
 
 int Px(int pixels) { return ScalePixels(pixels, DesktopDpi()); }
 
+GtkRequisition TextSize(GtkWidget* widget, const std::string& text) {
+  GObjectRef<PangoLayout> layout(gtk_widget_create_pango_layout(widget, text.c_str()));
+  GtkRequisition size{};
+  pango_layout_get_pixel_size(layout.get(), &size.width, &size.height);
+  return size;
+}
+
 bool PlacesWindows() {
   GdkDisplay* display = gdk_display_get_default();
   return display != nullptr && g_str_has_prefix(G_OBJECT_TYPE_NAME(display), "GdkX11");

@@ -7,6 +7,10 @@
 // sizes below are in GTK's logical pixels.
 #pragma once
 
+#include <gtk/gtk.h>
+
+#include <string>
+
 namespace tarnivo::view {
 
 // The desktop's dots per inch (48 to 960), read once.
@@ -14,6 +18,9 @@ int DesktopDpi();
 
 // `pixels` at 96 dpi on this desktop: Px(16) => 32 at 192 dpi.
 int Px(int pixels);
+
+// The size of `text` in pixels, on one line in `widget`'s font.
+GtkRequisition TextSize(GtkWidget* widget, const std::string& text);
 
 // True where the program places its own windows (X11); under Wayland the
 // compositor places them and a program has no global positions.
