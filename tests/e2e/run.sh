@@ -112,6 +112,11 @@ case_not_ready() {
   keys e
   wait_message
   expect_message "Drive e: is not ready."
+  "$XHELPER" close "$MESSAGE"  # the close control is Cancel: c: again
+  wait_no_message
+  xdotool windowfocus --sync "$DIALOG"
+  keys e
+  wait_message
   mkdir "$E2E_DIR/stick"   # the stick arrives
   keys Return              # Retry
   wait_no_message
@@ -143,17 +148,19 @@ case_network_box() {
   wait_dialog
   keys d                   # the list shows d:\
   click_dir_line 2 2       # d:\, Elsewhere, Share: double-click Elsewhere
+  click txtFileName        # a click that enters the name box selects its text too
+  type_text "minutes 2.txt"
   keys alt+c Tab           # Copy, then the network box
   type_text 'D:\Share\In'
   keys Return              # OK without leaving the box
   wait_exit 0
-  expect_file "$E2E_DIR/d/Elsewhere/minutes.txt" "minutes"
-  expect_no_file "$E2E_DIR/d/Share/In/minutes.txt"
+  expect_file "$E2E_DIR/d/Elsewhere/minutes 2.txt" "minutes"
+  expect_no_file "$E2E_DIR/d/Share/In/minutes 2.txt"
 }
 
-# The keyboard in the lists: the drive list drops down on the current drive,
-# so Down goes on to the next one; Enter in the folder list opens the
-# highlighted folder, and on the open folder it presses OK.
+# The keyboard in the lists: the drive list drops down on the current drive
+# (a click or F4), so Down goes on to the next one; Enter in the folder list
+# opens the highlighted folder, and on the open folder it presses OK.
 case_keyboard_lists() {
   mkdir -p "$E2E_DIR/d/Archive" "$E2E_DIR/d/Backup"
   echo "photo" >"$E2E_DIR/c/photo.jpg"
@@ -170,6 +177,19 @@ case_keyboard_lists() {
   expect_file "$E2E_DIR/d/Backup/photo.jpg" "photo"
   expect_file "$E2E_DIR/c/photo.jpg" "photo"
   expect_no_file "$E2E_DIR/d/photo.jpg"
+
+  # F4 drops the list down too; a letter in the folder list goes to the
+  # folder that starts with it.
+  start_tarnivo "$E2E_DIR/c/photo.jpg"
+  wait_dialog
+  windows=$(visible_windows)
+  keys F4
+  wait_until "the drive list to drop down" more_windows_than "$windows"
+  keys Down Return
+  keys Tab a Return          # Archive, opened
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Archive/photo.jpg" "photo"
 }
 
 # Linux names with characters that drive form cannot hold: copied and moved
@@ -244,8 +264,8 @@ strip_back() { [ "$(progress_strip)" = "$STRIP" ]; }
 drives_listing() { (cd "$E2E_DIR" && find c d -printf '%p %s %b %T@ %m\n' | sort); }
 
 # A 1 GiB copy, slowed down like one onto a slow stick, stopped while its
-# progress shows: Escape during a copy, a click on Cancel during a move to
-# another drive. Each time nothing has changed, no message shows and the
+# progress shows: Escape during a copy, a click on Cancel and closing the
+# window during a move to another drive. Each time nothing has changed, no message shows and the
 # dialog is back; OK again would start afresh, Cancel ends.
 case_stop_copy() {
   [ -n "$SLOWCOPY" ] || fail "no slow-copy library given"
@@ -262,12 +282,16 @@ case_stop_copy() {
   STRIP=$(progress_strip)
 
   local stop
-  for stop in Escape cmdCancel; do
-    [ "$stop" = cmdCancel ] && keys alt+m
+  for stop in Escape cmdCancel close; do
+    [ "$stop" = cmdCancel ] && keys alt+m  # a move from here on
     xdotool windowfocus --sync "$DIALOG"
     keys alt+a Return          # OK from the name box
     wait_until "the progress to show" strip_changed
-    if [ "$stop" = Escape ]; then keys Escape; else click cmdCancel; fi
+    case $stop in
+      Escape) keys Escape ;;
+      cmdCancel) click cmdCancel ;;
+      close) "$XHELPER" close "$DIALOG" ;;
+    esac
     wait_until "the progress to go" strip_back
     [ -n "${E2E_SHOTS:-}" ] && import -silent -window root "$E2E_SHOTS/stopped-$stop.png"
     still_running
