@@ -43,7 +43,7 @@ find_program(TARNIVO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TARNIVO_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libfltk1.3, libx11-6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgtk-3-0")
 endif()
 # PCManFM reads the file-manager action only through libfm's modules, which
 # libfm merely recommends.

@@ -6,8 +6,8 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-linux_pkgs=(g++ cmake make clang-format libgtest-dev libfltk1.3-dev xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
-            xdg-utils libglib2.0-bin libxml2-utils
+linux_pkgs=(g++ cmake make clang-format libgtest-dev libgtk-3-dev pkg-config xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
+            xdg-utils libglib2.0-bin libxml2-utils dbus at-spi2-core python3-pyatspi zenity
             xfsprogs btrfs-progs attr acl e2fsprogs)
 # rpmbuild, for the RPM package and its test.
 linux_pkgs+=(rpm)

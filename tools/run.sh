@@ -5,7 +5,7 @@
 #   tools/run.sh [FILE]
 #
 # Without FILE it opens a sample letter that it creates in a temporary
-# folder. Needs a desktop session (or DISPLAY pointing at an X server).
+# folder. Needs a desktop session: X11 (DISPLAY) or Wayland (WAYLAND_DISPLAY).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -23,7 +23,7 @@ else
   echo "run.sh: opening the sample file $file"
 fi
 
-if [ -z "${DISPLAY:-}" ]; then
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run.sh: no display; run this in a desktop session, or start one with" >&2
   echo "        Xvfb :91 & DISPLAY=:91 tools/run.sh" >&2
   exit 1

@@ -67,16 +67,29 @@ start_tarnivo() {
   TARNIVO_PID=$!
 }
 
-# The visible windows titled "Tarnivo": the dialog is DIALOG_SIZE pixels
-# (246x286 at 96 dpi), any other one is a message box.
-DIALOG_SIZE=246x286
+# The visible windows titled "Tarnivo": the dialog is the one with the
+# control table's proportions (3690 x 4290 twips at the scale of its layout,
+# which grows with the desktop's dpi and font), any other one is a message box.
 tarnivo_windows() { xdotool search --onlyvisible --name '^Tarnivo$' 2>/dev/null; }
 window_size() { xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ {print $2}'; }
+twips_to_px() { echo $((($1 * $2 + 720) / 1440)); }
 
+# layout_dpi WxH: the dpi at which the dialog's client area is W x H pixels;
+# fails for a window of other proportions.
+layout_dpi() {
+  local w h d
+  IFS=x read -r w h <<<"$1"
+  for d in $(((w * 1440 + 1845) / 3690 - 1)) $(((w * 1440 + 1845) / 3690)) $(((w * 1440 + 1845) / 3690 + 1)); do
+    [ "$(twips_to_px 3690 "$d")" = "$w" ] && [ "$(twips_to_px 4290 "$d")" = "$h" ] && echo "$d" && return 0
+  done
+  return 1
+}
+
+# Sets DIALOG and DIALOG_DPI, the scale of its layout.
 find_dialog() {
   local w
   for w in $(tarnivo_windows); do
-    [ "$(window_size "$w")" = "$DIALOG_SIZE" ] && DIALOG=$w && return 0
+    DIALOG_DPI=$(layout_dpi "$(window_size "$w")") && DIALOG=$w && return 0
   done
   return 1
 }
@@ -84,7 +97,7 @@ find_dialog() {
 find_message() {
   local w
   for w in $(tarnivo_windows); do
-    [ "$(window_size "$w")" != "$DIALOG_SIZE" ] && MESSAGE=$w && return 0
+    layout_dpi "$(window_size "$w")" >/dev/null || { MESSAGE=$w && return 0; }
   done
   return 1
 }
@@ -101,7 +114,7 @@ dialog_or_end() { find_dialog || { ended && fail "the program ended without its 
 message_or_end() { find_message || { ended && fail "the program ended without a message box"; }; }
 
 wait_dialog() {
-  wait_until "the dialog ($DIALOG_SIZE)" dialog_or_end
+  wait_until "the dialog" dialog_or_end
   xdotool windowfocus --sync "$DIALOG"
 }
 
@@ -136,22 +149,28 @@ expect_message() {
   note "message: $1"
 }
 
-# Places of the controls in the dialog, in pixels: x y width height.
+# Places of the controls in the dialog, in pixels at its layout's scale: x y
+# width height, each edge converted from the control table's twips.
 control_rect() {
+  local l t w h
   case "$1" in
-    optCopy) echo 8 8 57 17 ;;
-    optMove) echo 72 8 65 17 ;;
-    optDrive) echo 8 50 65 17 ;;
-    optNetwork) echo 8 72 65 17 ;;
-    lstDrive) echo 80 48 161 21 ;;
-    txtNetwork) echo 80 72 161 19 ;;
-    lstDir) echo 8 96 233 126 ;;
-    txtFileName) echo 32 232 209 19 ;;
-    cmdOK) echo 8 256 73 25 ;;
-    cmdCancel) echo 88 256 73 25 ;;
-    cmdHelp) echo 168 256 73 25 ;;
+    optCopy) read -r l t w h <<<"120 120 852 252" ;;
+    optMove) read -r l t w h <<<"1080 120 972 252" ;;
+    optDrive) read -r l t w h <<<"120 750 975 255" ;;
+    optNetwork) read -r l t w h <<<"120 1080 975 255" ;;
+    lstDrive) read -r l t w h <<<"1200 720 2415 315" ;;
+    txtNetwork) read -r l t w h <<<"1200 1080 2415 285" ;;
+    lstDir) read -r l t w h <<<"120 1440 3495 1890" ;;
+    txtFileName) read -r l t w h <<<"480 3480 3135 288" ;;
+    cmdOK) read -r l t w h <<<"120 3840 1095 372" ;;
+    cmdCancel) read -r l t w h <<<"1320 3840 1095 372" ;;
+    cmdHelp) read -r l t w h <<<"2520 3840 1095 375" ;;
     *) fail "no control $1" ;;
   esac
+  local x y
+  x=$(twips_to_px "$l" "$DIALOG_DPI")
+  y=$(twips_to_px "$t" "$DIALOG_DPI")
+  echo "$x $y $(($(twips_to_px $((l + w)) "$DIALOG_DPI") - x)) $(($(twips_to_px $((t + h)) "$DIALOG_DPI") - y))"
 }
 
 window_origin() { xdotool getwindowgeometry "$1" | awk '/Position/ {split($2, p, ","); print p[1], p[2]}'; }
@@ -164,11 +183,15 @@ click() {
   xdotool mousemove --sync $((ox + x + w / 2)) $((oy + y + h / 2)) click --repeat "${2:-1}" --delay 80 1
 }
 
-# click_dir_line N [CLICKS]: clicks line N (from 1) of the directory list.
+# click_dir_line N [CLICKS]: clicks line N (from 1) of the directory list,
+# whose lines are 240 twips high inside its one-pixel frame.
 click_dir_line() {
-  local ox oy
+  local ox oy x y
   read -r ox oy <<<"$(window_origin "$DIALOG")"
-  xdotool mousemove --sync $((ox + 60)) $((oy + 96 + 2 + ($1 - 1) * 16 + 8)) click --repeat "${2:-1}" --delay 80 1
+  read -r x y _ _ <<<"$(control_rect lstDir)"
+  local line
+  line=$(twips_to_px 240 "$DIALOG_DPI")
+  xdotool mousemove --sync $((ox + x + 4 * line)) $((oy + y + 1 + ($1 - 1) * line + line / 2)) click --repeat "${2:-1}" --delay 80 1
 }
 
 ended() { [ -f "$TARNIVO_STATUS" ]; }

@@ -112,6 +112,11 @@ case_not_ready() {
   keys e
   wait_message
   expect_message "Drive e: is not ready."
+  "$XHELPER" close "$MESSAGE"  # the close control is Cancel: c: again
+  wait_no_message
+  xdotool windowfocus --sync "$DIALOG"
+  keys e
+  wait_message
   mkdir "$E2E_DIR/stick"   # the stick arrives
   keys Return              # Retry
   wait_no_message
@@ -143,17 +148,19 @@ case_network_box() {
   wait_dialog
   keys d                   # the list shows d:\
   click_dir_line 2 2       # d:\, Elsewhere, Share: double-click Elsewhere
+  click txtFileName        # a click that enters the name box selects its text too
+  type_text "minutes 2.txt"
   keys alt+c Tab           # Copy, then the network box
   type_text 'D:\Share\In'
   keys Return              # OK without leaving the box
   wait_exit 0
-  expect_file "$E2E_DIR/d/Elsewhere/minutes.txt" "minutes"
-  expect_no_file "$E2E_DIR/d/Share/In/minutes.txt"
+  expect_file "$E2E_DIR/d/Elsewhere/minutes 2.txt" "minutes"
+  expect_no_file "$E2E_DIR/d/Share/In/minutes 2.txt"
 }
 
-# The keyboard in the lists: the drive list drops down on the current drive,
-# so Down goes on to the next one; Enter in the folder list opens the
-# highlighted folder, and on the open folder it presses OK.
+# The keyboard in the lists: the drive list drops down on the current drive
+# (a click or F4), so Down goes on to the next one; Enter in the folder list
+# opens the highlighted folder, and on the open folder it presses OK.
 case_keyboard_lists() {
   mkdir -p "$E2E_DIR/d/Archive" "$E2E_DIR/d/Backup"
   echo "photo" >"$E2E_DIR/c/photo.jpg"
@@ -170,6 +177,19 @@ case_keyboard_lists() {
   expect_file "$E2E_DIR/d/Backup/photo.jpg" "photo"
   expect_file "$E2E_DIR/c/photo.jpg" "photo"
   expect_no_file "$E2E_DIR/d/photo.jpg"
+
+  # F4 drops the list down too; a letter in the folder list goes to the
+  # folder that starts with it.
+  start_tarnivo "$E2E_DIR/c/photo.jpg"
+  wait_dialog
+  windows=$(visible_windows)
+  keys F4
+  wait_until "the drive list to drop down" more_windows_than "$windows"
+  keys Down Return
+  keys Tab a Return          # Archive, opened
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/d/Archive/photo.jpg" "photo"
 }
 
 # Linux names with characters that drive form cannot hold: copied and moved
@@ -203,6 +223,19 @@ case_linux_names() {
   wait_exit 0
   expect_file "$E2E_DIR/c/a|b <1>.txt" 'a"b".txt'
   expect_no_file "$E2E_DIR/c/a\"b\".txt"
+
+  # A character composed in the input method (GTK's own, Ctrl+Shift+U and
+  # its code): Enter ends the composing, only the next one presses OK.
+  GTK_IM_MODULE=gtk-im-context-simple start_tarnivo "$E2E_DIR/c/notes 10:30.txt"
+  wait_dialog
+  keys alt+a
+  type_text 'caf'
+  keys ctrl+shift+u 0 0 e 9 Return
+  type_text '.txt'
+  still_running
+  keys Return
+  wait_exit 0
+  expect_file "$E2E_DIR/c/café.txt" "notes 10:30.txt"
 }
 
 # Started without a file: "File not found !!" and the end, no dialog.
@@ -231,8 +264,8 @@ strip_back() { [ "$(progress_strip)" = "$STRIP" ]; }
 drives_listing() { (cd "$E2E_DIR" && find c d -printf '%p %s %b %T@ %m\n' | sort); }
 
 # A 256 MiB copy, slowed down like one onto a slow stick, stopped while its
-# progress shows: Escape during a copy, a click on Cancel during a move to
-# another drive. Each time nothing has changed, no message shows and the
+# progress shows: Escape during a copy, a click on Cancel and closing the
+# window during a move to another drive. Each time nothing has changed, no message shows and the
 # dialog is back; OK again would start afresh, Cancel ends.
 case_stop_copy() {
   [ -n "$SLOWCOPY" ] || fail "no slow-copy library given"
@@ -250,12 +283,16 @@ case_stop_copy() {
   STRIP=$(progress_strip)
 
   local stop
-  for stop in Escape cmdCancel; do
-    [ "$stop" = cmdCancel ] && keys alt+m
+  for stop in Escape cmdCancel close; do
+    [ "$stop" = cmdCancel ] && keys alt+m  # a move from here on
     xdotool windowfocus --sync "$DIALOG"
     keys alt+a Return          # OK from the name box
     wait_until "the progress to show" strip_changed
-    if [ "$stop" = Escape ]; then keys Escape; else click cmdCancel; fi
+    case $stop in
+      Escape) keys Escape ;;
+      cmdCancel) click cmdCancel ;;
+      close) "$XHELPER" close "$DIALOG" ;;
+    esac
     wait_until "the progress to go" strip_back
     [ -n "${E2E_SHOTS:-}" ] && import -silent -window root "$E2E_SHOTS/stopped-$stop.png"
     still_running
@@ -268,12 +305,13 @@ case_stop_copy() {
 }
 
 # The desktop's scale, Xft.dpi as xrdb sets it, sizes the dialog, its text,
-# its message boxes and the help window; without it the dialog is at 96 dpi.
+# its message boxes and the help window; without it the dialog is at 96 dpi
+# (its layout larger where the desktop's font needs it, alike at each scale).
 case_hidpi() {
   command -v xrdb >/dev/null || fail "xrdb is missing: run tools/install-deps.sh"
   echo "new" >"$E2E_DIR/c/letter.txt"
   echo "old" >"$E2E_DIR/d/letter.txt"
-  twips() { echo $((($1 * dpi + 720) / 1440)); }
+  twips() { twips_to_px "$1" "$DIALOG_DPI"; }
   px() { echo $((($1 * dpi + 48) / 96)); }
   # The height of the dark pixels of the source's label (the text drawn).
   label_text_height() {
@@ -283,12 +321,12 @@ case_hidpi() {
   }
   # within ACTUAL EXPECTED TOLERANCE
   within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
-  local dpi text text96 message message96 w h w96 h96
+  local dpi size text text96 layout96 message message96 w h w96 h96
   for dpi in 96 144 192; do
     if [ "$dpi" = 96 ]; then xrdb -remove; else echo "Xft.dpi: $dpi" | xrdb -nocpp -load -; fi
-    DIALOG_SIZE="$(twips 3690)x$(twips 4290)"
     start_tarnivo "$E2E_DIR/c/letter.txt"
     wait_dialog
+    size=$(window_size "$DIALOG")
     text=$(label_text_height)
     keys d Return
     wait_message
@@ -302,10 +340,12 @@ case_hidpi() {
       fail "help window at $dpi dpi is not $(px 480)x$(px 460)"
     "$XHELPER" close "$DIALOG"
     wait_exit 0
-    note "$dpi dpi: dialog $DIALOG_SIZE, text $text px high, message box $message"
+    note "$dpi dpi: dialog $size (laid out at $DIALOG_DPI dpi), text $text px high, message box $message"
 
-    [ "$dpi" = 96 ] && text96=$text && message96=$message && continue
-    # As high as at 96 dpi scaled, give or take the rounding of the font size.
+    [ "$dpi" = 96 ] && text96=$text && message96=$message && layout96=$DIALOG_DPI && continue
+    # As at 96 dpi scaled, give or take the rounding of sizes and of the font.
+    within "$((DIALOG_DPI * 96))" "$((layout96 * dpi))" "$((4 * dpi))" ||
+      fail "dialog laid out at $DIALOG_DPI dpi at $dpi dpi, at $layout96 at 96"
     within "$((text * 96))" "$((text96 * dpi))" "$((2 * dpi))" ||
       fail "text $text px high at $dpi dpi, $text96 at 96"
     IFS=x read -r w h <<<"$message"

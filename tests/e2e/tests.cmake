@@ -48,3 +48,12 @@ if(TARGET tarnivo)
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
   endforeach()
 endif()
+
+# What a screen reader finds in the same program (AT-SPI).
+if(TARGET tarnivo)
+  add_test(NAME a11y.tree
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/a11y/run.sh
+                   $<TARGET_FILE:tarnivo> $<TARGET_FILE:tarnivo_xhelper>)
+  set_tests_properties(a11y.tree PROPERTIES TIMEOUT 90 LABELS "e2e;a11y"
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+endif()

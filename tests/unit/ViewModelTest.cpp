@@ -1,16 +1,17 @@
 // The views' logic that needs no display: where each control goes at each
-// scale, where Tab goes, what the directory list shows and what Enter does
-// there, where the help window goes, how a message reads, and what the
-// desktop's resources say about its scale.
+// scale and the scale at which the desktop's font fits, what the directory
+// list shows and what Enter does there, where the help window goes, how
+// captions, messages and the help text read.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <set>
 
+#include "dialog/DirListModel.h"
 #include "dialog/HelpPlacement.h"
-#include "dialog/fltk/Scale.h"
-#include "dialog/fltk/ViewModel.h"
+#include "dialog/gtk/HelpText.h"
+#include "dialog/gtk/ViewModel.h"
 
 namespace tarnivo::view {
 namespace {
@@ -72,31 +73,7 @@ TEST(ViewLayout, ControlsLandOnWholePixelsInsideTheirParents) {
   }
 }
 
-TEST(ViewScale, XftDpiOfTheResourceDatabaseAndPixelsAtIt) {
-  const struct {
-    const char* resources;
-    int dpi;
-  } resources[] = {
-      {"", 0},
-      {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144},  // as xrdb leaves it
-      {"Xft.dpi: 192", 192},
-      {"  Xft.dpi :\t120.6 \n", 121},
-      {"Xft.dpi:\t96\nXft.dpi:\t192\n", 192},  // the last line counts
-      {"Xft.dpi:\t192\nXft.dpi:\tlarge\n", 0},
-      {"Xft.dpi:\t48\n", 48},
-      {"Xft.dpi:\t960\n", 960},
-      {"Xft.dpi:\t47\n", 0},  // out of range: unreadable or larger than any screen
-      {"Xft.dpi:\t961\n", 0},
-      {"Xft.dpi:\t0\n", 0},
-      {"Xft.dpi:\t-192\n", 0},
-      {"Xft.dpi:\t1e3\n", 0},
-      {"Xft.dpi:\t\n", 0},
-      {"Xft.dpi:\tnan\n", 0},
-      {"Xft.dpi:\t99999999999999999999999\n", 0},
-      {"Emacs.Xft.dpi:\t192\n*dpi:\t192\nXft.dpix:\t192\n! Xft.dpi: 192\n", 0},
-  };
-  for (const auto& [text, dpi] : resources) EXPECT_EQ(XftDpi(text), dpi) << text;
-
+TEST(ViewScale, PixelsAtTheDesktopsDpiAndTheLayoutThatFitsItsFont) {
   const struct {
     int pixels, dpi, scaled;
   } pixels[] = {{11, 96, 11}, {11, 144, 17}, {11, 192, 22}, {16, 120, 20},
@@ -104,6 +81,31 @@ TEST(ViewScale, XftDpiOfTheResourceDatabaseAndPixelsAtIt) {
   for (const auto& [at96, dpi, scaled] : pixels) {
     EXPECT_EQ(ScalePixels(at96, dpi), scaled) << at96 << " at " << dpi;
   }
+  EXPECT_EQ(PixelsToTwips(209, 96), 3135);
+  EXPECT_EQ(PixelsToTwips(418, 192), 3135);
+  EXPECT_EQ(PixelsToTwips(230, 105), 3154);
+
+  // The layout grows from the desktop's dpi until every text fits, and only
+  // as far as the most demanding one needs.
+  const ControlRow& network = Control(ControlId::optNetwork);
+  const ControlRow& ok = Control(ControlId::cmdOK);
+  const struct {
+    const char* what;
+    int dpi;
+    std::vector<PixelNeed> needs;
+    int fit;
+  } fits[] = {
+      {"nothing to fit", 96, {}, 96},
+      {"fits already", 144, {WidthNeed(network, 90), HeightNeed(ok, 30)}, 144},
+      {"a caption wider than its button", 96, {WidthNeed(network, 71)}, 105},
+      {"the widest need wins", 96, {WidthNeed(network, 71), HeightNeed(ok, 40)}, 152},
+      {"a folder line", 96, {{0, kDirLineTwips, 17}}, 99},
+      {"never past four times", 96, {WidthNeed(network, 10000)}, 384},
+  };
+  for (const auto& f : fits) EXPECT_EQ(FitDpi(f.dpi, f.needs), f.fit) << f.what;
+  // A control in the frame is measured where it stands in the window.
+  EXPECT_EQ(WidthNeed(network, 5).from, 120);
+  EXPECT_EQ(HeightNeed(network, 5).to, 1335);
 }
 
 TEST(ViewDirList, ShowsTheWayToTheFolderThenItsSubfolders) {
@@ -178,16 +180,15 @@ TEST(ViewHelpWindow, CoversNothingWhereThereIsRoomElseLeavesTheButtonsVisible) {
   }
 }
 
-TEST(ViewText, SelectionsAndTypedLettersCountCharacters) {
-  struct Offset {
-    std::string text;
-    int chars;
-    int bytes;
+TEST(ViewText, MnemonicsAndTypedLetters) {
+  const struct {
+    const char* caption;
+    const char* mnemonic;
+  } captions[] = {
+      {"&Copy", "_Copy"}, {"OK", "OK"},     {"a && b", "a & b"}, {"snake_case", "snake__case"},
+      {"&as", "_as"},     {"end&", "end&"},
   };
-  const Offset offsets[] = {
-      {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 255, 3}, {"äöü.txt", 2, 4}, {"ä", -1, 0},
-  };
-  for (const Offset& o : offsets) EXPECT_EQ(ByteOffset(o.text, o.chars), o.bytes) << o.text;
+  for (const auto& c : captions) EXPECT_EQ(MnemonicCaption(c.caption), c.mnemonic) << c.caption;
 
   const std::vector<std::string> drives = {"c: [/]", "d: [usb]", "e: [Data]", "ä: [x]"};
   struct Jump {
@@ -214,6 +215,37 @@ TEST(ViewMessage, CarriageReturnsBreakLinesAndCtrlCCopiesTheBox) {
             "---------------------------\nTarnivo\n---------------------------\n"
             "Drive e: is not ready.\n---------------------------\n"
             "Retry   Cancel   \n---------------------------\n");
+}
+
+TEST(ViewHelpText, HtmlBecomesLinesWithStyledSpans) {
+  using enum HelpStyle;
+  const struct {
+    const char* html;
+    HelpDocument doc;
+  } cases[] = {
+      {"<html><head><title>Tarnivo  Help</title></head><body><p>a\n  <b>b</b> c</p></body>",
+       {"Tarnivo Help", "a b c", {{Bold, 2, 3, ""}}, {}}},
+      {"<h2><a name=\"top\">Tarnivo</a></h2><p>One.</p><h3>Keys</h3>",
+       {"",
+        "Tarnivo\n\nOne.\n\nKeys",
+        {{Heading, 0, 7, ""}, {Subheading, 15, 19, ""}},
+        {{"top", 0}}}},
+      {"<p><b>OK</b><ul>Copies\nthe file.</ul></p><p>x</p>",
+       {"", "OK\nCopies the file.\n\nx", {{Bold, 0, 2, ""}, {Indent, 3, 19, ""}}, {}}},
+      {"<table><tr><td>Alt+C</td><td>Copy</td></tr>\n<tr><td>Esc</td> "
+       "<td><tt>Cancel</tt></td></tr></table>",
+       {"", "Alt+C\tCopy\nEsc\tCancel", {{Code, 15, 21, ""}, {Table, 0, 21, ""}}, {}}},
+      {"<a href=\"#keys\">Keys</a> &middot; &amp;&lt;&#65;&#x42;&bogus; a<br>b",
+       {"", "Keys \u00b7 &<AB&bogus; a\nb", {{Link, 0, 4, "keys"}}, {}}},
+      {"plain <i>kept</i> <a href=\"http://x\">out</a>", {"", "plain kept out", {}, {}}},
+  };
+  for (const auto& c : cases) {
+    const HelpDocument doc = ParseHelp(c.html);
+    EXPECT_EQ(doc.title, c.doc.title) << c.html;
+    EXPECT_EQ(doc.text, c.doc.text) << c.html;
+    EXPECT_EQ(doc.spans, c.doc.spans) << c.html;
+    EXPECT_EQ(doc.anchors, c.doc.anchors) << c.html;
+  }
 }
 
 }  // namespace
