@@ -475,8 +475,14 @@ void DialogWindow::ShowDrives() {
 }
 
 void DialogWindow::ShowFolders() {
-  std::vector<DirLine> lines = state_.DirLines();
-  for (DirLine& line : lines) line.text = posix::LinuxName(line.text);
+  // The lines as shown, without the paths that only the form reads: one
+  // string made per line of a folder of any size.
+  const std::vector<DirLine>& state_lines = state_.DirLines();
+  std::vector<DirLine> lines;
+  lines.reserve(state_lines.size());
+  for (const DirLine& line : state_lines) {
+    lines.push_back({posix::LinuxName(line.text), {}, line.depth, line.open});
+  }
   const int current = CurrentDirLine(lines);
   GtkTreeView* tree = GTK_TREE_VIEW(Widget(ControlId::lstDir));
   folders_.Reset(view::NewFolderModel(std::move(lines)));
