@@ -2,7 +2,7 @@
 if(TARGET tarnivo)
   find_package(X11 REQUIRED)
   add_executable(tarnivo_xhelper e2e/xhelper.cpp)
-  target_link_libraries(tarnivo_xhelper PRIVATE X11::X11)
+  target_link_libraries(tarnivo_xhelper PRIVATE X11::X11 X11::Xtst)
 
   # The desktop entry passes the validator without a single complaint (it
   # exits 0 even for what it calls errors).
