@@ -26,7 +26,7 @@ SCENARIOS = {
          'push button "Cancel"', 'push button "Help"'),
         ("drive", "d:"), ("press", "OK"),
         ("alert", OVERWRITE, "Yes", "No"),
-        ("tree", 'alert "Tarnivo"', 'icon "Information"', 'push button "Yes" [focused, default]'),
+        ("tree", 'alert "Tarnivo"', 'icon "Information"', 'push button "Yes" [default]'),
         ("answer", "No"),
         ("help", "Tarnivo\n\nTarnivo copies or moves"),
         ("press", "Cancel"), ("exit",),
