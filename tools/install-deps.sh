@@ -6,7 +6,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-linux_pkgs=(g++ cmake make clang-format libgtest-dev libgtk-3-dev pkg-config xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
+linux_pkgs=(g++ cmake make clang-format libgtest-dev libgtk-3-dev libxtst-dev pkg-config xvfb xdotool x11-xserver-utils imagemagick desktop-file-utils clang libclang-rt-14-dev
             xdg-utils libglib2.0-bin libxml2-utils dbus at-spi2-core python3-pyatspi zenity
             xfsprogs btrfs-progs attr acl e2fsprogs)
 # rpmbuild, for the RPM package and its test.
@@ -20,6 +20,8 @@ fi
 # The share tests' real SMB server and GVfs mount, without recommends (those
 # would bring a whole desktop session).
 share_pkgs=(samba gvfs-backends gvfs-fuse libglib2.0-bin dbus fuse3 python3)
+# The accessibility suite's Wayland run: a headless Weston.
+share_pkgs+=(weston)
 share_missing=()
 for p in "${share_pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || share_missing+=("$p"); done
 if [ "${#missing[@]}" -gt 0 ] || [ "${#share_missing[@]}" -gt 0 ]; then

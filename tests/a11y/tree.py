@@ -51,14 +51,19 @@ def describe(obj):
             relations.append("%s: %s" % (kind, ", ".join('"%s"' % (t.name or t.getRoleName()) for t in targets)))
     if relations:
         line += " {%s}" % "; ".join(relations)
+    content = text_of(obj)[:120].replace("\n", "\\n")
+    if content and content != obj.name:
+        line += " = " + content
+    return line
+
+
+def text_of(obj):
+    """The text an object shows (a label, a text box), or ""."""
     try:
         text = obj.queryText()
-        content = text.getText(0, min(text.characterCount, 120)).replace("\n", "\\n")
-        if content and content != obj.name:
-            line += " = " + content
     except NotImplementedError:
-        pass
-    return line
+        return ""
+    return text.getText(0, text.characterCount)
 
 
 def walk(obj, depth, role, out):

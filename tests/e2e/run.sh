@@ -307,10 +307,12 @@ case_stop_copy() {
 # The desktop's scale, Xft.dpi as xrdb sets it, sizes the dialog, its text,
 # its message boxes and the help window; without it the dialog is at 96 dpi
 # (its layout larger where the desktop's font needs it, alike at each scale).
+# Text and icons stand out in the default and in a dark theme at each scale.
 case_hidpi() {
   command -v xrdb >/dev/null || fail "xrdb is missing: run tools/install-deps.sh"
   echo "new" >"$E2E_DIR/c/letter.txt"
   echo "old" >"$E2E_DIR/d/letter.txt"
+  mkdir "$E2E_DIR/c/Archive"  # a second line in the folder list, not highlighted
   twips() { twips_to_px "$1" "$DIALOG_DPI"; }
   px() { echo $((($1 * dpi + 48) / 96)); }
   # The height of the dark pixels of the source's label (the text drawn).
@@ -321,11 +323,48 @@ case_hidpi() {
   }
   # within ACTUAL EXPECTED TOLERANCE
   within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+  # visible THEME: the dialog is light or dark as THEME says, and in each
+  # region (twips) of its text and icons some pixels stand out from the
+  # region's mean grey by at least the percentage given; else WHY says not.
+  visible() {
+    import -window "$DIALOG" "$E2E_DIR/shot.png"
+    local what l t w h need ink
+    ink=$(convert "$E2E_DIR/shot.png" -colorspace Gray -format '%[fx:round(100*mean)]' info:)
+    WHY="the dialog is $ink % bright in the $1 theme"
+    case $1 in dark) [ "$ink" -lt 40 ] ;; *) [ "$ink" -gt 60 ] ;; esac || return 1
+    while read -r what l t w h need; do
+      ink=$(convert "$E2E_DIR/shot.png" -crop "$(twips "$w")x$(twips "$h")+$(twips "$l")+$(twips "$t")" +repage \
+        -colorspace Gray -format '%[fx:round(100*max(maxima-mean,mean-minima))]' info:)
+      WHY="the $what stands out by $ink % in the $1 theme at $dpi dpi"
+      [ "$ink" -ge "$need" ] || return 1
+    done <<'EOF'
+source_label 120 420 3135 255 35
+name_box 480 3480 3135 288 35
+OK_caption 120 3840 1095 372 35
+folder_name 600 1695 1500 240 35
+folder_icon 285 1695 240 240 20
+EOF
+  }
+  expect_visible() {  # polls: a window is mapped before it is drawn
+    local deadline=$((SECONDS + E2E_TIMEOUT))
+    until visible "$1"; do
+      [ "$SECONDS" -lt "$deadline" ] || fail "$WHY"
+      sleep 0.1
+    done
+  }
   local dpi size text text96 layout96 message message96 w h w96 h96
   for dpi in 96 144 192; do
     if [ "$dpi" = 96 ]; then xrdb -remove; else echo "Xft.dpi: $dpi" | xrdb -nocpp -load -; fi
+    # A dark theme keeps every text and icon visible.
+    GTK_THEME=Adwaita:dark start_tarnivo "$E2E_DIR/c/letter.txt"
+    wait_dialog
+    expect_visible dark
+    keys Escape
+    wait_exit 0
+
     start_tarnivo "$E2E_DIR/c/letter.txt"
     wait_dialog
+    expect_visible light
     size=$(window_size "$DIALOG")
     text=$(label_text_height)
     keys d Return

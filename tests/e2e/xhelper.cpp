@@ -8,11 +8,18 @@
 //   xhelper time-to-map CMD...   starts CMD and prints the milliseconds until
 //                                its first top-level window is mapped, and
 //                                the processor time it had used by then
-//                                (all its threads), then ends it
+//                                (all its threads), then ends it and prints
+//                                its peak resident memory (MiB)
+//   xhelper time-keys KEY...     presses the keys (X keysym names) through
+//                                XTest and prints the milliseconds from the
+//                                first press until a window (a menu too) is
+//                                mapped
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,11 +168,38 @@ int TimeToMap(char** command) {
   }
   kill(child, SIGTERM);
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   XCloseDisplay(display);
   if (milliseconds < 0) return Fail("no window appeared within 30 s");
-  std::printf("%.1f %.1f\n", milliseconds, cpu);
+  std::printf("%.1f %.1f %.1f\n", milliseconds, cpu, static_cast<double>(usage.ru_maxrss) / 1024);
   return 0;
+}
+
+int TimeKeys(char** keys) {
+  Display* display = Open();
+  if (display == nullptr) return 2;
+  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+  XSync(display, False);
+  const auto start = Clock::now();
+  for (; *keys != nullptr; ++keys) {
+    const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(*keys));
+    if (code == 0) return Fail("no such key");
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+  }
+  XFlush(display);
+  XEvent event{};
+  while (Clock::now() - start < std::chrono::seconds(30)) {
+    if (WaitFor(display, DefaultRootWindow(display), MapNotify, event, 1.0)) {
+      std::printf("%.1f\n",
+                  std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      XCloseDisplay(display);
+      return 0;
+    }
+  }
+  XCloseDisplay(display);
+  return Fail("no window appeared within 30 s");
 }
 
 }  // namespace
@@ -176,8 +210,9 @@ int main(int argc, char** argv) {
   if (command == "clipboard" && argc == 2) return Clipboard();
   if (command == "clear-clipboard" && argc == 2) return ClearClipboard();
   if (command == "time-to-map" && argc > 2) return TimeToMap(argv + 2);
-  std::fprintf(
-      stderr,
-      "usage: xhelper close WINDOW | clipboard | clear-clipboard | time-to-map COMMAND [ARG...]\n");
+  if (command == "time-keys" && argc > 2) return TimeKeys(argv + 2);
+  std::fprintf(stderr,
+               "usage: xhelper close WINDOW | clipboard | clear-clipboard | time-to-map COMMAND "
+               "[ARG...] | time-keys KEY...\n");
   return 2;
 }

@@ -96,6 +96,7 @@ DialogWindow::DialogWindow(DialogState& state, frmMain& form, GtkDesktop& deskto
 }
 
 DialogWindow::~DialogWindow() {
+  if (deferred_source_ != 0) g_source_remove(deferred_source_);
   if (mounts_) g_signal_handlers_disconnect_by_data(mounts_.get(), this);
   form_.SetView(nullptr);
   desktop_.AttachDialog({});
@@ -279,12 +280,14 @@ GtkWidget* DialogWindow::NewFolderList() {
       +[](GtkTreeView* list, GtkTreePath* path, GtkTreeViewColumn*, gpointer self) {
         auto* dialog = static_cast<DialogWindow*>(self);
         GdkEvent* event = gtk_get_current_event();
-        // The tree view activates a row on the second press of a double-click.
-        const bool double_click = event != nullptr && (event->type == GDK_BUTTON_PRESS ||
-                                                       event->type == GDK_2BUTTON_PRESS);
+        // The tree view activates a row on the second press of a double-click
+        // (other input that activates one is not an opening), and on a line's
+        // "activate" action, which a screen reader performs without an event.
+        const bool opens =
+            event == nullptr || event->type == GDK_BUTTON_PRESS || event->type == GDK_2BUTTON_PRESS;
         if (event != nullptr) gdk_event_free(event);
         GtkTreeIter iter;
-        if (!double_click || !gtk_tree_model_get_iter(dialog->folders_.get(), &iter, path)) return;
+        if (!opens || !gtk_tree_model_get_iter(dialog->folders_.get(), &iter, path)) return;
         // The folder has gone or cannot be read: a beep, and the list shows
         // the open folder as it is now.
         if (!dialog->form_.DirLineOpened(view::FolderLineAt(dialog->folders_.get(), &iter))) {
@@ -472,8 +475,14 @@ void DialogWindow::ShowDrives() {
 }
 
 void DialogWindow::ShowFolders() {
-  std::vector<DirLine> lines = state_.DirLines();
-  for (DirLine& line : lines) line.text = posix::LinuxName(line.text);
+  // The lines as shown, without the paths that only the form reads: one
+  // string made per line of a folder of any size.
+  const std::vector<DirLine>& state_lines = state_.DirLines();
+  std::vector<DirLine> lines;
+  lines.reserve(state_lines.size());
+  for (const DirLine& line : state_lines) {
+    lines.push_back({posix::LinuxName(line.text), {}, line.depth, line.open});
+  }
   const int current = CurrentDirLine(lines);
   GtkTreeView* tree = GTK_TREE_VIEW(Widget(ControlId::lstDir));
   folders_.Reset(view::NewFolderModel(std::move(lines)));
@@ -524,7 +533,34 @@ void DialogWindow::Pressed(ControlId button) {
 void DialogWindow::OnChanged(GtkWidget* widget, gpointer self) {
   auto* dialog = static_cast<DialogWindow*>(self);
   ControlId id;
-  if (!dialog->showing_ && dialog->IdOf(widget, id)) dialog->Changed(id);
+  if (dialog->showing_ || !dialog->IdOf(widget, id)) return;
+  // A button pressed or a drive picked through the accessibility layer
+  // (without an input event) may open a message box. Its handler runs once
+  // the layer has answered: inside the layer's call, the box's loop would
+  // hold that client's connection, and the client could not read the box.
+  const ControlKind kind = Control(id).kind;
+  GdkEvent* event = gtk_get_current_event();
+  const bool from_input = event != nullptr;
+  if (event != nullptr) gdk_event_free(event);
+  if (!from_input && (kind == ControlKind::PushButton || kind == ControlKind::DriveList)) {
+    dialog->Defer(id);
+  } else {
+    dialog->Changed(id);
+  }
+}
+
+void DialogWindow::Defer(ControlId id) {
+  deferred_.push_back(id);
+  if (deferred_source_ != 0) return;
+  deferred_source_ = g_idle_add(
+      +[](gpointer self) -> gboolean {
+        auto* dialog = static_cast<DialogWindow*>(self);
+        dialog->deferred_source_ = 0;
+        const std::vector<ControlId> ids = std::exchange(dialog->deferred_, {});
+        for (ControlId id : ids) dialog->Changed(id);
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 // An option button selected, a text edited, a drive chosen, a button pressed.

@@ -57,6 +57,7 @@ class DialogWindow {
   void ShowFolders();
 
   static void OnChanged(GtkWidget* widget, gpointer self);
+  void Defer(ControlId id);
   void Changed(ControlId id);
   bool OnKey(GdkEventKey* key);
   void OnFocus(GtkWidget* focus);
@@ -87,7 +88,9 @@ class DialogWindow {
   std::array<view::SurfacePtr, 2> folder_icons_;  // closed, open
   std::vector<std::string> drives_shown_;
   int dpi_ = 96;
-  bool showing_ = false;  // while the widgets take the state's values
+  bool showing_ = false;             // while the widgets take the state's values
+  std::vector<ControlId> deferred_;  // changes that run from the main loop
+  guint deferred_source_ = 0;
 };
 
 }  // namespace tarnivo
