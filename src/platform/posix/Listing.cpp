@@ -66,6 +66,30 @@ const std::vector<Listing::Entry>& Listing::All() {
   return entries_;
 }
 
+std::vector<std::string> Listing::Folders() const {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder_.c_str());
+  if (dir == nullptr) Fail("list " + folder_, errno);
+  for (;;) {
+    errno = 0;
+    const dirent* e = readdir(dir);
+    if (e == nullptr) break;
+    // Files, and hidden entries ("." and ".." among them), are passed over
+    // before their names are mapped.
+    if (e->d_type == DT_REG || e->d_name[0] == '.') continue;
+    const auto name = DriveName(e->d_name);
+    if (!name || HasControl(*name)) continue;
+    if (e->d_type == DT_DIR || KindOf({*name, e->d_type, e->d_name}).folder) {
+      names.push_back(*name);
+    }
+  }
+  const int err = errno;
+  closedir(dir);
+  if (err != 0) Fail("list " + folder_, err);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 const std::vector<std::string>& Listing::Aliases() {
   if (!aliases_made_) {
     std::vector<std::string_view> names;

@@ -29,6 +29,11 @@ class Listing {
   // folder's own order). Throws when the folder cannot be read.
   const std::vector<Entry>& All();
 
+  // The drive-form names of the folders (links to folders included) that
+  // are not hidden, in name order. Reads the folder without keeping its
+  // files, so a folder of many files costs little more than `ls -f`.
+  std::vector<std::string> Folders() const;
+
   // The alias of each entry of All(), "" where it needs none.
   const std::vector<std::string>& Aliases();
 

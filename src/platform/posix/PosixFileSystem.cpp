@@ -259,14 +259,7 @@ std::string PosixFileSystem::OpenFolder(const std::string& folder) {
 }
 
 std::vector<std::string> PosixFileSystem::SubFolders(const std::string& folder) {
-  const std::string native = ToNativePath(OpenFolder(folder));
-  Listing listing(native);
-  std::vector<std::string> names;
-  for (const auto& e : listing.All()) {
-    if (e.name.front() == '.' || HasControl(e.name)) continue;
-    if (listing.KindOf(e).folder) names.push_back(e.name);
-  }
-  return names;
+  return Listing(ToNativePath(OpenFolder(folder))).Folders();
 }
 
 bool PosixFileSystem::SameFile(const std::string& a, const std::string& b) {
