@@ -22,19 +22,20 @@ void frmMain::cmdOK_Click() {
   const std::string name = state_.FileName();
   const char* separator = CharCount(folder) == 3 ? "" : "\\";
   const std::string destination = folder + separator + name;
+  FileSystem& files = platform_.files;
 
   try {
     if (IsUnsafeName(name)) throw PlatformError("unsafe name: " + name);
-    // The existence check below would delete the source itself.
+    // The overwrite question below would offer to replace the source itself.
     if (EqualsIgnoreCase(destination, state_.SourceFile) ||
-        platform_.files.SameFile(state_.SourceFile, destination)) {
+        files.SameFile(state_.SourceFile, destination)) {
       throw PlatformError("destination is the source");
     }
 
     // A Yes replaces the old file only once the new one is complete: it is
     // never deleted first, so a copy that fails or is stopped leaves it.
     Existing existing = Existing::Refuse;
-    if (!platform_.files.DirectoryLookup(destination, kLookupFiles).empty()) {
+    if (!files.DirectoryLookup(destination, kLookupFiles).empty()) {
       const MessageBoxResult answer = platform_.desktop.ShowMessage(
           "The destination file already exits.\rOverwrite ?", MessageBoxStyle::YesNoInformation);
       if (answer == MessageBoxResult::No) return;
@@ -44,7 +45,6 @@ void frmMain::cmdOK_Click() {
     // A copy the user stopped leaves the files and the dialog as they were,
     // without a message; a move to another drive keeps its source. A copy
     // replaces an ordinary file at the destination by itself.
-    FileSystem& files = platform_.files;
     if (state_.CopySelected()) {
       if (files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
     } else if (EqualsIgnoreCase(Left(state_.SourceFile, 1), Left(destination, 1))) {
@@ -52,8 +52,8 @@ void frmMain::cmdOK_Click() {
         return;
       }
     } else {
-      if (platform_.files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
-      platform_.files.DeleteFile(state_.SourceFile);
+      if (files.CopyFile(state_.SourceFile, destination) == CopyOutcome::Stopped) return;
+      files.DeleteFile(state_.SourceFile);
     }
   } catch (const PlatformError&) {
     ReportTransferError();
