@@ -95,7 +95,7 @@ printf '\na file among 100 000 files and 100 000 folders, median of %d\n' "$big_
 printf '  tarnivo, start to window shown               %8.1f ms  (peak %.1f MiB)\n' "$big_ms" \
   "$(column 3 "$work/big-tarnivo")"
 printf '  ls -f of the folder                          %8.1f ms\n' "$big_ls_ms"
-printf '  ratio                                        %8s   (FLTK dialog: 370 / 90 = 4.1)\n' \
+printf '  ratio                                        %8s   (the earlier dialog: 370 / 90 = 4.1)\n' \
   "$(ratio "$big_ms" "$big_ls_ms")"
 rm -rf "$big"
 
@@ -130,6 +130,6 @@ done
 printf '\nentering a folder of 20 000 subfolders, median of %d\n' "$big_runs"
 printf '  Enter, then F1 until the help window shows   %8.1f ms\n' "$(median <"$work/enter-keys")"
 printf '  F1 alone                                     %8.1f ms\n' "$(median <"$work/enter-f1")"
-printf '  ls -f of the folder                          %8.1f ms   (FLTK dialog: Enter and the next key 330 ms)\n' \
+printf '  ls -f of the folder                          %8.1f ms   (the earlier dialog: Enter and the next key 330 ms)\n' \
   "$(median <"$work/enter-ls")"
 printf '\nload average during the run: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
