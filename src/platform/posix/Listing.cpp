@@ -37,7 +37,7 @@ bool SameName(std::string_view entry, const std::string& wanted, const std::u32s
 }  // namespace
 
 template <typename Visit>
-void Listing::ForEach(Visit visit) const {
+void Listing::ForEach(Visit visit, bool folders_only) const {
   DIR* dir = opendir(folder_.c_str());
   if (dir == nullptr) Fail("list " + folder_, errno);
   for (;;) {
@@ -46,6 +46,8 @@ void Listing::ForEach(Visit visit) const {
     if (e == nullptr) break;
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+    // Files, and hidden entries, are passed over before their names are mapped.
+    if (folders_only && (e->d_type == DT_REG || n[0] == '.')) continue;
     const auto name = DriveName(n);
     if (!name) continue;
     visit(*name, e->d_type, n);
@@ -68,24 +70,12 @@ const std::vector<Listing::Entry>& Listing::All() {
 
 std::vector<std::string> Listing::Folders() const {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder_.c_str());
-  if (dir == nullptr) Fail("list " + folder_, errno);
-  for (;;) {
-    errno = 0;
-    const dirent* e = readdir(dir);
-    if (e == nullptr) break;
-    // Files, and hidden entries ("." and ".." among them), are passed over
-    // before their names are mapped.
-    if (e->d_type == DT_REG || e->d_name[0] == '.') continue;
-    const auto name = DriveName(e->d_name);
-    if (!name || HasControl(*name)) continue;
-    if (e->d_type == DT_DIR || KindOf({*name, e->d_type, e->d_name}).folder) {
-      names.push_back(*name);
-    }
-  }
-  const int err = errno;
-  closedir(dir);
-  if (err != 0) Fail("list " + folder_, err);
+  ForEach(
+      [&](const std::string& name, unsigned char type, const char* n) {
+        if (HasControl(name)) return;
+        if (type == DT_DIR || KindOf({name, type, n}).folder) names.push_back(name);
+      },
+      true);
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -60,9 +60,10 @@ class Listing {
 
  private:
   // Calls `visit` with the drive-form name, the type and the name on disk of
-  // every entry that can be written in drive form.
+  // every entry that can be written in drive form; with `folders_only`, not
+  // of regular files nor of hidden entries.
   template <typename Visit>
-  void ForEach(Visit visit) const;
+  void ForEach(Visit visit, bool folders_only = false) const;
   // Name order is that of the drive-form names, the names aliases are made from.
   static bool ByName(const Entry& a, const Entry& b) { return a.name < b.name; }
 
